@@ -1,0 +1,63 @@
+// ConversionState: the working state of one RTF-to-HTML conversion.
+//
+// One copy per calling thread (thread_local), so conversions on different
+// threads share nothing and take no locks. RtfToHtml resets it at the start
+// of every call (ResetForConversion); the colour list and the font table are
+// replaced only by a document that has such a table, so a document without
+// one is converted with the lists of the previous conversion on the thread.
+#pragma once
+
+#include "text/array.hpp"
+#include "text/text.hpp"
+
+#include <cstdint>
+
+namespace skeinlet::detail {
+
+struct ImageOptionsRecord {
+  Text ConvertImages;  // "yes" (lower-cased) turns picture extraction on
+  Text ImageFolder;
+  Text ImageFormat;
+  Text ImageName;
+};
+
+struct ConversionState {
+  // --- Engine (RtfToHtml) ---
+  Text HtmlOut;
+  Text SourceRtf;
+  ImageOptionsRecord ImageOptions;
+  Text Language = u"english";
+  Text NoFrame = u"no";
+  Text RawKeepFonts = u"no";
+  Text CentreOpen = u"no";
+  Text ParagraphOpen = u"no";
+  Text EquationSeen = u"no";
+
+  // --- Run converter ---
+  std::int32_t RunCount = 0;
+  std::int32_t MultiWordRuns = 0;
+  Text IndentOpen = u"no";
+  Text Indent;
+  Text PendingIndent;
+  Text CurrentFace;
+  std::int16_t CurrentFontNumber = 0;
+  Text CurrentSize;
+  Text CurrentColour;
+
+  // --- Colour table (kept from one conversion to the next) ---
+  BoundedArray<Text> ColourList;
+  std::int16_t ColourCount = 0;
+  std::int16_t ColourTableEnd = 0;
+
+  // --- Font table (kept from one conversion to the next) ---
+  std::int16_t FontCount = 0;
+  BoundedArray<Text> FontNames;
+  BoundedArray<std::int16_t> FontCharsets;
+  Text NonWesternFonts = u"no";
+  BoundedArray<Text> FontSizeMap;
+};
+
+// The calling thread's state.
+ConversionState& State() noexcept;
+
+}  // namespace skeinlet::detail

@@ -1,0 +1,113 @@
+// The string toolkit: 1-based primitives over UTF-16 text.
+//
+// Positions count from 1 and 0 means "not found", so code that follows a
+// documented algorithm reads like it:
+//
+//   Pos p = InStr(1, head, u"{\\colortbl", Compare::Binary);
+//   if (p > 0) table = Mid(head, p, e - p + 2);
+//
+// The primitives raise skeinlet::Error exactly where the legacy runtime did:
+// a start below 1 or a negative length is error 5.
+#pragma once
+
+#include <skeinlet/convert.hpp>
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace skeinlet::detail {
+
+using skeinlet::Text;
+using skeinlet::TextView;
+
+// A 1-based position or a length. Signed, so that a negative length can be
+// reported as the legacy runtime reported it instead of wrapping.
+using Pos = std::int64_t;
+
+// "exact"/binary compares code units; "text" compares case-insensitively
+// through the 1:1 simple lower-case table.
+enum class Compare : std::uint8_t { Binary, Text };
+
+// --- Case mapping (one code unit to one code unit). ---
+char16_t LowerUnit(char16_t c) noexcept;
+char16_t UpperUnit(char16_t c) noexcept;
+Text LCase(TextView s);
+Text UCase(TextView s);
+
+// --- Comparison. ---
+bool Equal(TextView a, TextView b, Compare cmp) noexcept;
+inline bool EqualText(TextView a, TextView b) noexcept {
+  return Equal(a, b, Compare::Text);
+}
+
+// --- Length and slicing (1-based). ---
+inline Pos Len(TextView s) noexcept { return static_cast<Pos>(s.size()); }
+// Mid(s, start): from start to the end. start < 1 raises error 5; a start
+// beyond the end gives "".
+Text Mid(TextView s, Pos start);
+// Mid(s, start, length): length < 0 raises error 5.
+Text Mid(TextView s, Pos start, Pos length);
+// View forms of the same, for read-only use without a copy.
+TextView MidView(TextView s, Pos start);
+TextView MidView(TextView s, Pos start, Pos length);
+// Left/Right: length < 0 raises error 5; a length beyond the text gives the
+// whole text.
+Text Left(TextView s, Pos length);
+Text Right(TextView s, Pos length);
+
+// Blanks (U+0020) only; TAB and line breaks stay.
+Text Trim(TextView s);
+Text LTrim(TextView s);
+Text RTrim(TextView s);
+TextView TrimView(TextView s) noexcept;
+
+// --- Searching. ---
+// InStr(start, text, find, cmp): 1-based position of the first occurrence of
+// find at or after start, 0 when there is none. start < 1 raises error 5. An
+// empty text gives 0; an empty find gives start (0 when start lies beyond
+// the end of the text).
+Pos InStr(Pos start, TextView text, TextView find,
+          Compare cmp = Compare::Binary);
+inline Pos InStr(TextView text, TextView find,
+                 Compare cmp = Compare::Binary) {
+  return InStr(1, text, find, cmp);
+}
+inline bool Contains(TextView text, TextView find,
+                     Compare cmp = Compare::Text) {
+  return !find.empty() && InStr(1, text, find, cmp) > 0;
+}
+// Number of occurrences, restarting one character after each match start
+// (overlapping occurrences count); 0 for an empty text or find.
+Pos CountOccurrences(TextView text, TextView find, Compare cmp);
+// Position of the last occurrence (overlaps allowed); 0 when none.
+Pos LastPosition(TextView text, TextView find, Compare cmp);
+
+// 0-based search used by the toolkit and the rule engine: the index of the
+// first occurrence of find at or after `from`, or TextView::npos. Scans with
+// a vectorised search for every code unit that maps to find's first unit.
+std::size_t FindIndex(TextView text, TextView find, std::size_t from,
+                      Compare cmp) noexcept;
+
+// --- Replacement. ---
+enum class Occurrences : std::uint8_t { All, First };
+
+// Replaces find by replace over the whole of text, left to right, without
+// rescanning inserted text. Returns the number of replacements made. Makes
+// no allocation when find does not occur. An empty find changes nothing.
+std::size_t ReplaceIn(Text& text, TextView find, TextView replace,
+                      Compare cmp = Compare::Text,
+                      Occurrences occ = Occurrences::All);
+// The same as a value-returning function.
+Text Replace(TextView text, TextView find, TextView replace,
+             Compare cmp = Compare::Text, Occurrences occ = Occurrences::All);
+
+// --- Small conveniences. ---
+Text Repeat(TextView piece, Pos count);
+// ASCII (or Latin-1) narrow literal to Text; for building texts in loops.
+Text Widen(std::string_view latin1);
+// Decimal digits of a number, no blank in front (unlike the legacy Str).
+Text NumberText(std::int64_t n);
+
+}  // namespace skeinlet::detail
