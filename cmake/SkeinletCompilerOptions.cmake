@@ -1,0 +1,28 @@
+# Compiler settings shared by every Skeinlet target.
+#
+# skeinlet_warnings is linked privately by our own targets only, so that
+# third-party headers compiled as part of GoogleTest or Benchmark do not
+# decide whether our build is clean.
+
+add_library(skeinlet_warnings INTERFACE)
+if(CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang")
+  target_compile_options(skeinlet_warnings INTERFACE -Wall -Wextra)
+  if(SKEINLET_WERROR)
+    target_compile_options(skeinlet_warnings INTERFACE -Werror)
+  endif()
+endif()
+
+# The sanitizers have to reach every object and every link, including
+# GoogleTest's main and the benchmark programs, or ASan reports false
+# container overflows across the boundary.
+if(SKEINLET_SANITIZE)
+  if(NOT CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang")
+    message(FATAL_ERROR "SKEINLET_SANITIZE needs GCC or Clang")
+  endif()
+  set(_skeinlet_sanitize_flags
+    -fsanitize=address,undefined
+    -fno-omit-frame-pointer
+    -fno-sanitize-recover=undefined)
+  add_compile_options(${_skeinlet_sanitize_flags})
+  add_link_options(${_skeinlet_sanitize_flags})
+endif()
