@@ -1,0 +1,216 @@
+// Runs the built skeinlet executable as a user would.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+extern char** environ;
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Result {
+  int status = -1;  // exit status; 128 + N when killed by signal N
+  std::string out;
+  std::string err;
+};
+
+std::string ReadFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void WriteFile(const fs::path& path, const std::string& bytes) {
+  std::ofstream(path, std::ios::binary) << bytes;
+}
+
+class Cli : public testing::Test {
+ protected:
+  void SetUp() override {
+    std::string pattern =
+        (fs::temp_directory_path() / "skeinlet-cli-XXXXXX").string();
+    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+    dir_ = pattern;
+  }
+  void TearDown() override {
+    std::error_code ec;
+    fs::remove_all(dir_, ec);
+  }
+
+  Result Run(const std::vector<std::string>& args, const std::string& input = {}) {
+    const fs::path in = dir_ / "stdin", out = dir_ / "stdout",
+                   err = dir_ / "stderr";
+    WriteFile(in, input);
+
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, in.c_str(), O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 1, out.c_str(),
+                                     O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_addopen(&actions, 2, err.c_str(),
+                                     O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    std::vector<std::string> argv_strings = {SKEINLET_CLI_PATH};
+    argv_strings.insert(argv_strings.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (std::string& s : argv_strings) argv.push_back(s.data());
+    argv.push_back(nullptr);
+
+    Result r;
+    pid_t pid;
+    const int rc = posix_spawn(&pid, SKEINLET_CLI_PATH, &actions, nullptr,
+                               argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (rc != 0) {
+      ADD_FAILURE() << "cannot start " << SKEINLET_CLI_PATH;
+      return r;
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    r.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    r.out = ReadFile(out);
+    r.err = ReadFile(err);
+    return r;
+  }
+
+  static fs::path Sample() {
+    return fs::path(SKEINLET_SOURCE_DIR) / "samples" / "sample.rtf";
+  }
+
+  fs::path dir_;
+};
+
+// A diagnostic is exactly one line, prefixed with the tool's name.
+void ExpectOneLine(const std::string& err) {
+  EXPECT_TRUE(err.starts_with("skeinlet: ")) << err;
+  EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+  EXPECT_TRUE(err.ends_with("\n")) << err;
+}
+
+TEST_F(Cli, HelpAndVersion) {
+  Result r = Run({"--help"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_TRUE(r.out.starts_with("Usage: skeinlet COMMAND")) << r.out;
+  EXPECT_EQ(r.err, "");
+
+  r = Run({"rtf2html", "--help"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_NE(r.out.find("--image-folder VALUE"), std::string::npos);
+  EXPECT_NE(r.out.find("Example:\n  skeinlet rtf2html "), std::string::npos);
+
+  r = Run({"html2rtf", "-h"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_NE(r.out.find("--border VALUE"), std::string::npos);
+  EXPECT_EQ(r.out.find("--title VALUE"), std::string::npos);
+
+  r = Run({"--version"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, "skeinlet 0.1.0\n");
+}
+
+TEST_F(Cli, UsageErrorsExitTwoWithOneLineAndAHint) {
+  for (const auto& args : std::vector<std::vector<std::string>>{
+           {},
+           {"frobnicate"},
+           {"rtf2text", "--title", "x"},
+           {"rtf2html", "--xhtml=yes"},
+           {"rtf2html", "--colour", "-2147483633"},
+           {"rtf2html", "a.rtf", "b.rtf"},
+           {"rtf2html", "--input-encoding", "ebcdic"}}) {
+    const Result r = Run(args);
+    EXPECT_EQ(r.status, 2) << testing::PrintToString(args);
+    EXPECT_EQ(r.out, "");
+    ExpectOneLine(r.err);
+    EXPECT_NE(r.err.find("--help"), std::string::npos) << r.err;
+  }
+}
+
+TEST_F(Cli, OptionFormsAreAcceptedBeforeTheInputIsOpened) {
+  // These parse; they fail only because the file is missing (exit 1, not 2).
+  const std::string missing = (dir_ / "missing.html").string();
+  for (const auto& args : std::vector<std::vector<std::string>>{
+           {"html2rtf", "--border= yes", missing},
+           {"html2rtf", "--border", " yes", "--image-folder=", missing},
+           {"rtf2html", "--colour=-2147483633", "--title=-", missing}}) {
+    const Result r = Run(args);
+    EXPECT_EQ(r.status, 1) << testing::PrintToString(args) << r.err;
+    ExpectOneLine(r.err);
+    EXPECT_NE(r.err.find("cannot open input file"), std::string::npos) << r.err;
+  }
+}
+
+TEST_F(Cli, MissingInputIsAnIoErrorAndWritesNothing) {
+  const fs::path out = dir_ / "out.html";
+  const Result r = Run({"rtf2html", (dir_ / "nope.rtf").string(), "-o",
+                        out.string()});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out, "");
+  ExpectOneLine(r.err);
+  EXPECT_NE(r.err.find("nope.rtf"), std::string::npos) << r.err;
+  EXPECT_FALSE(fs::exists(out));
+
+  const Result d = Run({"rtf2text", dir_.string()});
+  EXPECT_EQ(d.status, 1);
+  ExpectOneLine(d.err);
+}
+
+// The checks below need a working conversion engine; they check only what
+// holds whatever the engine's details.
+
+TEST_F(Cli, Rtf2HtmlFromFileStandardInputAndOutputFile) {
+  const Result r = Run({"rtf2html", Sample().string()});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.err, "");
+  EXPECT_TRUE(r.out.starts_with("<html>\r\n<head>")) << r.out.substr(0, 80);
+
+  const std::string sample = ReadFile(Sample());
+  EXPECT_EQ(Run({"rtf2html"}, sample).out, r.out);
+  EXPECT_EQ(Run({"rtf2html", "-"}, sample).out, r.out);
+
+  const fs::path out = dir_ / "sample.html";
+  const Result o = Run({"rtf2html", "-o", out.string(), Sample().string()});
+  EXPECT_EQ(o.status, 0) << o.err;
+  EXPECT_EQ(o.out, "");
+  EXPECT_EQ(ReadFile(out), r.out);
+
+  // An output folder that does not exist is not created.
+  const fs::path nowhere = dir_ / "no" / "such" / "dir" / "x.html";
+  const Result n = Run({"rtf2html", "-o", nowhere.string(), Sample().string()});
+  EXPECT_EQ(n.status, 1);
+  ExpectOneLine(n.err);
+  EXPECT_FALSE(fs::exists(dir_ / "no"));
+}
+
+TEST_F(Cli, TextOutputIsUtf8WhateverTheInputEncoding) {
+  const Result r = Run({"rtf2text", Sample().string()});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find("Harbour Road Allotment Society"), std::string::npos);
+  EXPECT_NE(r.out.find("Ren\xC3\xA9" "e"), std::string::npos) << r.out;
+
+  // A raw Windows-1252 byte in the RTF text, read by each rule.
+  const std::string rtf = "{\\rtf1\\ansi caf\xE9}";
+  EXPECT_NE(Run({"rtf2text"}, rtf).out.find("caf\xC3\xA9"), std::string::npos);
+  EXPECT_NE(Run({"rtf2text", "--input-encoding=utf-8"}, rtf)
+                .out.find("caf\xEF\xBF\xBD"),
+            std::string::npos);
+}
+
+TEST_F(Cli, Html2RtfWritesAnRtfDocument) {
+  const Result r = Run({"html2rtf", "--border= yes"},
+                       "<html><body><p>Hello <b>world</b></p></body></html>");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(r.out.starts_with("{\\rtf")) << r.out.substr(0, 80);
+  EXPECT_NE(r.out.find("Hello"), std::string::npos);
+}
+
+}  // namespace

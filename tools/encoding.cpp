@@ -1,0 +1,152 @@
+#include "encoding.hpp"
+
+#include <cstdint>
+
+namespace skeinlet::cli {
+
+namespace {
+
+constexpr char16_t kReplacement = 0xFFFD;
+
+struct Utf8Step {
+  char32_t code;     // valid only when ok
+  std::size_t size;  // bytes consumed; on failure the ill-formed prefix
+  bool ok;
+};
+
+constexpr bool IsContinuation(unsigned char b) noexcept {
+  return (b & 0xC0) == 0x80;
+}
+
+// Decodes the sequence at bytes[i]. The range of the second byte is
+// narrowed for E0, ED, F0 and F4 so that overlong forms, surrogates and
+// values above U+10FFFF are rejected at the earliest byte.
+Utf8Step Step(std::string_view bytes, std::size_t i) noexcept {
+  const auto at = [&](std::size_t k) {
+    return static_cast<unsigned char>(bytes[k]);
+  };
+  const unsigned char b0 = at(i);
+  if (b0 < 0x80) return {b0, 1, true};
+
+  std::size_t need;
+  char32_t code;
+  unsigned char lo = 0x80, hi = 0xBF;
+  if (b0 >= 0xC2 && b0 <= 0xDF) {
+    need = 1;
+    code = b0 & 0x1F;
+  } else if (b0 >= 0xE0 && b0 <= 0xEF) {
+    need = 2;
+    code = b0 & 0x0F;
+    if (b0 == 0xE0) lo = 0xA0;
+    if (b0 == 0xED) hi = 0x9F;
+  } else if (b0 >= 0xF0 && b0 <= 0xF4) {
+    need = 3;
+    code = b0 & 0x07;
+    if (b0 == 0xF0) lo = 0x90;
+    if (b0 == 0xF4) hi = 0x8F;
+  } else {
+    return {0, 1, false};
+  }
+
+  std::size_t k = 1;
+  for (; k <= need; ++k) {
+    if (i + k >= bytes.size()) return {0, k, false};
+    const unsigned char b = at(i + k);
+    if (k == 1 ? (b < lo || b > hi) : !IsContinuation(b)) return {0, k, false};
+    code = (code << 6) | (b & 0x3F);
+  }
+  return {code, k, true};
+}
+
+void AppendCodePoint(Text& out, char32_t code) {
+  if (code < 0x10000) {
+    out.push_back(static_cast<char16_t>(code));
+  } else {
+    code -= 0x10000;
+    out.push_back(static_cast<char16_t>(0xD800 + (code >> 10)));
+    out.push_back(static_cast<char16_t>(0xDC00 + (code & 0x3FF)));
+  }
+}
+
+}  // namespace
+
+std::optional<InputEncoding> ParseInputEncoding(std::string_view name) {
+  if (name == "utf-8") return InputEncoding::Utf8;
+  if (name == "cp1252") return InputEncoding::Cp1252;
+  return std::nullopt;
+}
+
+bool IsValidUtf8(std::string_view bytes) noexcept {
+  for (std::size_t i = 0; i < bytes.size();) {
+    const Utf8Step s = Step(bytes, i);
+    if (!s.ok) return false;
+    i += s.size;
+  }
+  return true;
+}
+
+Text DecodeUtf8(std::string_view bytes) {
+  if (bytes.starts_with("\xEF\xBB\xBF")) bytes.remove_prefix(3);
+  Text out;
+  out.reserve(bytes.size());
+  for (std::size_t i = 0; i < bytes.size();) {
+    const Utf8Step s = Step(bytes, i);
+    if (s.ok) {
+      AppendCodePoint(out, s.code);
+    } else {
+      out.push_back(kReplacement);
+    }
+    i += s.size;
+  }
+  return out;
+}
+
+Text DecodeCp1252(std::string_view bytes) {
+  Text out;
+  out.reserve(bytes.size());
+  for (const char c : bytes) {
+    const auto b = static_cast<unsigned char>(c);
+    out.push_back(b >= 0x80 && b <= 0x9F ? kCp1252High[b - 0x80]
+                                         : static_cast<char16_t>(b));
+  }
+  return out;
+}
+
+Text DecodeInput(std::string_view bytes, InputEncoding encoding) {
+  switch (encoding) {
+    case InputEncoding::Utf8:
+      return DecodeUtf8(bytes);
+    case InputEncoding::Cp1252:
+      return DecodeCp1252(bytes);
+    case InputEncoding::Auto:
+      break;
+  }
+  return IsValidUtf8(bytes) ? DecodeUtf8(bytes) : DecodeCp1252(bytes);
+}
+
+std::optional<unsigned char> Cp1252Byte(char16_t unit) noexcept {
+  if (unit < 0x80 || (unit >= 0xA0 && unit <= 0xFF)) {
+    return static_cast<unsigned char>(unit);
+  }
+  for (std::size_t k = 0; k < kCp1252High.size(); ++k) {
+    if (kCp1252High[k] == unit) return static_cast<unsigned char>(0x80 + k);
+  }
+  return std::nullopt;
+}
+
+std::string EncodeRtfCp1252(TextView text) {
+  std::string out;
+  out.reserve(text.size());
+  for (const char16_t unit : text) {
+    if (const auto byte = Cp1252Byte(unit)) {
+      out.push_back(static_cast<char>(*byte));
+    } else {
+      out += "\\u";
+      out += std::to_string(static_cast<std::int16_t>(unit));
+      out += '?';
+    }
+  }
+  return out;
+}
+
+}  // namespace skeinlet::cli
