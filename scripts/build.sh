@@ -2,23 +2,31 @@
 # Configures and builds Skeinlet: build/ normally, build-asan/ with
 # --sanitize. Installs the Debian packages first when some are missing.
 #
-#   scripts/build.sh [--sanitize] [extra cmake -D options...]
+#   scripts/build.sh [--sanitize] [--target NAME] [-DNAME=VALUE...]
 # Prints the build folder on its last line.
 set -euo pipefail
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build_dir="$root/build"
 cmake_args=(-DCMAKE_BUILD_TYPE=RelWithDebInfo)
+build_args=()
 
-for arg in "$@"; do
+while [ "$#" -gt 0 ]; do
+  arg="$1"
+  shift
   case "$arg" in
     --sanitize)
       build_dir="$root/build-asan"
       cmake_args+=(-DSKEINLET_SANITIZE=ON -DSKEINLET_BUILD_BENCH=OFF)
       ;;
+    --target)
+      [ "$#" -gt 0 ] || { echo "build.sh: --target needs a name" >&2; exit 2; }
+      build_args+=(--target "$1")
+      shift
+      ;;
     -D*) cmake_args+=("$arg") ;;
     *)
-      echo "usage: scripts/build.sh [--sanitize] [-DNAME=VALUE...]" >&2
+      echo "usage: scripts/build.sh [--sanitize] [--target NAME] [-DNAME=VALUE...]" >&2
       exit 2
       ;;
   esac
@@ -32,5 +40,5 @@ if [ ! -f "$build_dir/CMakeCache.txt" ] && command -v ninja >/dev/null 2>&1; the
 fi
 
 cmake -S "$root" -B "$build_dir" "${generator[@]}" "${cmake_args[@]}" >&2
-cmake --build "$build_dir" -j2 >&2
+cmake --build "$build_dir" -j2 "${build_args[@]}" >&2
 echo "$build_dir"

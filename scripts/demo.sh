@@ -7,7 +7,7 @@ root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cli="$root/build/tools/skeinlet"
 
 if [ ! -x "$cli" ]; then
-  "$root/scripts/build.sh" >/dev/null
+  "$root/scripts/build.sh" --target skeinlet >/dev/null
 fi
 
 cd "$root"
