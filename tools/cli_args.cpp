@@ -23,14 +23,14 @@ constexpr std::array<OptionInfo, kOptionCount> kOptions = {{
     {Border, "--border", "mDo_Border", "yes: draw table borders"},
 }};
 
-constexpr Option kRtfOptions[] = {Title,  Colour,      Generator,   Links,
-                                  Debug,  Images,      ImageFolder, ImageFormat,
-                                  Clean,  ImageName};
-constexpr Option kNoBodyOptions[] = {
-    Title,       Colour,      Generator, Links,     Debug, Images,
-    ImageFolder, ImageFormat, Clean,     ImageName, Xhtml};
-constexpr Option kHeaderOptions[] = {Title,  Colour,      Generator,
-                                     Links,  Debug,       Images,
+constexpr Option kRtfOptions[] = {Title, Colour,   Generator,   Links,
+                                  Debug, Images,   ImageFolder, ImageFormat,
+                                  Clean, ImageName};
+constexpr Option kNoBodyOptions[] = {Title, Colour,    Generator,   Links,
+                                     Debug, Images,    ImageFolder, ImageFormat,
+                                     Clean, ImageName, Xhtml};
+constexpr Option kHeaderOptions[] = {Title,       Colour,      Generator,
+                                     Links,       Debug,       Images,
                                      ImageFolder, ImageFormat, ImageName};
 constexpr Option kPlainOptions[] = {Title, Colour, Generator, Links, Debug};
 constexpr Option kHtml2RtfOptions[] = {ImageFolder, Border};
@@ -57,8 +57,14 @@ constexpr std::array<Subcommand, 8> kSubcommands = {{
      "plain text to a complete HTML document", "plain text", kPlainOptions,
      "skeinlet plain2html --title Notes --links yes notes.txt -o notes.html",
      false},
-    {"rtf2text", Method::ConvertRTFPlain, "ConvertRTFPlain", "RTF to plain text",
-     "RTF", {}, "skeinlet rtf2text report.rtf -o report.txt", false},
+    {"rtf2text",
+     Method::ConvertRTFPlain,
+     "ConvertRTFPlain",
+     "RTF to plain text",
+     "RTF",
+     {},
+     "skeinlet rtf2text report.rtf -o report.txt",
+     false},
     {"html2rtf", Method::ConvertHTML2RTF, "ConvertHTML2RTF", "HTML to RTF",
      "HTML", kHtml2RtfOptions,
      "skeinlet html2rtf --border yes --image-folder images page.html -o "
@@ -90,7 +96,8 @@ std::string Quoted(std::string_view s) {
 // must not look like an option (such values go after '=').
 std::string_view NextValue(std::span<const std::string_view> args,
                            std::size_t& i, std::string_view flag) {
-  if (i + 1 >= args.size()) Fail("option " + std::string(flag) + " needs a value");
+  if (i + 1 >= args.size())
+    Fail("option " + std::string(flag) + " needs a value");
   const std::string_view value = args[i + 1];
   if (value.starts_with('-')) {
     Fail("option " + std::string(flag) + " needs a value; write " +
@@ -209,9 +216,9 @@ Invocation ParseArguments(std::span<const std::string_view> args) {
 
     if (const OptionInfo* info = FindOption(flag)) {
       if (!Accepts(command, info->option)) {
-        Fail(std::string(command.name) + " does not take " +
-             std::string(flag) + " (" + std::string(command.method_name) +
-             " has no " + std::string(info->parameter) + ")");
+        Fail(std::string(command.name) + " does not take " + std::string(flag) +
+             " (" + std::string(command.method_name) + " has no " +
+             std::string(info->parameter) + ")");
       }
       inv.values[static_cast<std::size_t>(info->option)] = std::string(value());
       continue;

@@ -8,8 +8,6 @@
 // lower-cased, because the converter itself decides what a value means.
 #pragma once
 
-#include "encoding.hpp"
-
 #include <array>
 #include <cstddef>
 #include <optional>
@@ -18,6 +16,8 @@
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "encoding.hpp"
 
 namespace skeinlet::cli {
 
@@ -63,11 +63,11 @@ const OptionInfo& Describe(Option option);
 const OptionInfo* FindOption(std::string_view flag);
 
 struct Subcommand {
-  std::string_view name;    // "rtf2html"
+  std::string_view name;  // "rtf2html"
   Method method;
   std::string_view method_name;  // "ConvertRTF"
   std::string_view summary;
-  std::string_view input_kind;   // what FILE holds: "RTF", "HTML", "plain text"
+  std::string_view input_kind;  // what FILE holds: "RTF", "HTML", "plain text"
   std::span<const Option> options;  // in the method's parameter order
   std::string_view example;
   bool writes_rtf;  // output is RTF (Windows-1252) rather than UTF-8
@@ -82,8 +82,8 @@ struct Invocation {
   Action action = Action::Convert;
   const Subcommand* command = nullptr;  // null: overall help or version
   std::array<std::optional<std::string>, kOptionCount> values;
-  std::string input = "-";              // "-" is standard input
-  std::optional<std::string> output;    // absent: standard output
+  std::string input = "-";            // "-" is standard input
+  std::optional<std::string> output;  // absent: standard output
   InputEncoding encoding = InputEncoding::Auto;
 
   // The value of an option as given, or "" when it was not given.

@@ -1,11 +1,10 @@
 #include "cli_run.hpp"
 
-#include <skeinlet/convert.hpp>
-#include <skeinlet/error.hpp>
-
 #include <cerrno>
 #include <cstring>
 #include <new>
+#include <skeinlet/convert.hpp>
+#include <skeinlet/error.hpp>
 #include <string>
 
 namespace skeinlet::cli {
@@ -53,8 +52,8 @@ std::string ReadInput(const std::string& path, std::FILE* in) {
   if (path == "-") return ReadStream(in, "standard input");
   std::FILE* file = std::fopen(path.c_str(), "rb");
   if (file == nullptr) {
-    throw IoError("cannot open input file '" + path + "': " +
-                  SystemMessage(errno));
+    throw IoError("cannot open input file '" + path +
+                  "': " + SystemMessage(errno));
   }
   try {
     std::string bytes = ReadStream(file, "input file '" + path + "'");
@@ -66,7 +65,8 @@ std::string ReadInput(const std::string& path, std::FILE* in) {
   }
 }
 
-void WriteAll(std::FILE* file, std::string_view bytes, const std::string& name) {
+void WriteAll(std::FILE* file, std::string_view bytes,
+              const std::string& name) {
   if (std::fwrite(bytes.data(), 1, bytes.size(), file) != bytes.size() ||
       std::fflush(file) != 0) {
     throw IoError("cannot write " + name + ": " + SystemMessage(errno));
@@ -81,8 +81,8 @@ void WriteOutput(const std::optional<std::string>& path, std::string_view bytes,
   }
   std::FILE* file = std::fopen(path->c_str(), "wb");
   if (file == nullptr) {
-    throw IoError("cannot open output file '" + *path + "': " +
-                  SystemMessage(errno));
+    throw IoError("cannot open output file '" + *path +
+                  "': " + SystemMessage(errno));
   }
   const std::string name = "output file '" + *path + "'";
   try {
@@ -156,7 +156,8 @@ int RunConversion(const Invocation& inv, std::FILE* in, std::FILE* out) {
 }  // namespace
 
 std::string EncodeOutput(const Subcommand& command, TextView result) {
-  return command.writes_rtf ? EncodeRtfCp1252(result) : skeinlet::ToUtf8(result);
+  return command.writes_rtf ? EncodeRtfCp1252(result)
+                            : skeinlet::ToUtf8(result);
 }
 
 int Run(std::span<const std::string_view> args, std::FILE* in, std::FILE* out,
@@ -189,8 +190,8 @@ int Run(std::span<const std::string_view> args, std::FILE* in, std::FILE* out,
     }
     return kExitOk;
   } catch (const skeinlet::Error& e) {
-    PrintLine(err, "error " + std::to_string(e.number()) + ": " +
-                       e.description());
+    PrintLine(err,
+              "error " + std::to_string(e.number()) + ": " + e.description());
   } catch (const IoError& e) {
     PrintLine(err, e.what());
   } catch (const std::bad_alloc&) {

@@ -1,11 +1,11 @@
 // Runs one command line of the skeinlet tool against the library.
 #pragma once
 
-#include "cli_args.hpp"
-
 #include <cstdio>
 #include <span>
 #include <string_view>
+
+#include "cli_args.hpp"
 
 namespace skeinlet::cli {
 

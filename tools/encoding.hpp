@@ -7,13 +7,13 @@
 //
 //   std::string bytes = ReadAll(file);
 //   skeinlet::Text rtf = DecodeInput(bytes, InputEncoding::Auto);
-//   std::string out = EncodeRtfCp1252(conv.ConvertHTML2RTF(html, folder, border));
+//   std::string out = EncodeRtfCp1252(conv.ConvertHTML2RTF(html, folder,
+//   border));
 #pragma once
-
-#include <skeinlet/convert.hpp>
 
 #include <array>
 #include <optional>
+#include <skeinlet/convert.hpp>
 #include <string>
 #include <string_view>
 

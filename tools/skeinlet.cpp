@@ -1,10 +1,10 @@
 // skeinlet: the command-line front end of the library. See
 // `skeinlet --help` and tools/cli_args.hpp.
-#include "cli_run.hpp"
-
 #include <cstdio>
 #include <string_view>
 #include <vector>
+
+#include "cli_run.hpp"
 
 int main(int argc, char** argv) {
   std::vector<std::string_view> args;

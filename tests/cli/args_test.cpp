@@ -1,11 +1,11 @@
-#include "cli_args.hpp"
-
 #include <gtest/gtest.h>
 
 #include <map>
 #include <set>
 #include <string>
 #include <vector>
+
+#include "cli_args.hpp"
 
 namespace skeinlet::cli {
 namespace {
@@ -28,9 +28,9 @@ TEST(Arguments, ValuesArePassedVerbatimInBothForms) {
   EXPECT_EQ(inv.Value(Option::ImageFolder), " C:\\Images\\ ");
   EXPECT_EQ(inv.input, "page.html");
 
-  const Invocation rtf = Parse({"rtf2html", "--colour=-2147483633",
-                                "--title=a=b", "--generator=", "--links",
-                                "YES", "--clean", " Yes "});
+  const Invocation rtf =
+      Parse({"rtf2html", "--colour=-2147483633", "--title=a=b",
+             "--generator=", "--links", "YES", "--clean", " Yes "});
   EXPECT_EQ(rtf.Value(Option::Colour), "-2147483633");
   EXPECT_EQ(rtf.Value(Option::Title), "a=b");
   EXPECT_TRUE(rtf.values[static_cast<std::size_t>(Option::Generator)]);
@@ -43,9 +43,9 @@ TEST(Arguments, ValuesArePassedVerbatimInBothForms) {
   EXPECT_EQ(rtf.input, "-");
 
   // The last occurrence wins.
-  EXPECT_EQ(Parse({"rtf2html", "--title", "one", "--title=two"})
-                .Value(Option::Title),
-            "two");
+  EXPECT_EQ(
+      Parse({"rtf2html", "--title", "one", "--title=two"}).Value(Option::Title),
+      "two");
 }
 
 TEST(Arguments, ADashValueNeedsTheEqualsFormAndAValueMustBePresent) {
@@ -102,21 +102,21 @@ TEST(Arguments, InputOutputAndEncoding) {
   EXPECT_EQ(Parse({"rtf2text", "-"}).input, "-");
   EXPECT_FALSE(Parse({"rtf2text"}).output);
 
-  const Invocation inv = Parse({"rtf2text", "-o", "out.txt", "in.rtf",
-                                "--input-encoding", "cp1252"});
+  const Invocation inv = Parse(
+      {"rtf2text", "-o", "out.txt", "in.rtf", "--input-encoding", "cp1252"});
   EXPECT_EQ(inv.input, "in.rtf");
   EXPECT_EQ(inv.output, "out.txt");
   EXPECT_EQ(inv.encoding, InputEncoding::Cp1252);
-  EXPECT_EQ(Parse({"rtf2text", "--output=o.txt", "--input-encoding=utf-8"})
-                .output,
-            "o.txt");
+  EXPECT_EQ(
+      Parse({"rtf2text", "--output=o.txt", "--input-encoding=utf-8"}).output,
+      "o.txt");
   EXPECT_EQ(Parse({"rtf2text", "--", "-odd name.rtf"}).input, "-odd name.rtf");
 
   EXPECT_NE(UsageMessage({"rtf2text", "a.rtf", "b.rtf"}).find("more than one"),
             std::string::npos);
-  EXPECT_NE(UsageMessage({"rtf2text", "--input-encoding", "latin1"})
-                .find("latin1"),
-            std::string::npos);
+  EXPECT_NE(
+      UsageMessage({"rtf2text", "--input-encoding", "latin1"}).find("latin1"),
+      std::string::npos);
   EXPECT_NE(UsageMessage({"rtf2html", "--colour-x=1"}).find("unknown option"),
             std::string::npos);
 }
@@ -126,8 +126,8 @@ TEST(Arguments, CommandsHelpAndVersion) {
   EXPECT_NE(UsageMessage({"frobnicate"}).find("unknown command 'frobnicate'"),
             std::string::npos);
 
-  for (const auto& args : std::vector<std::vector<std::string>>{
-           {"--help"}, {"-h"}, {"help"}}) {
+  for (const auto& args :
+       std::vector<std::vector<std::string>>{{"--help"}, {"-h"}, {"help"}}) {
     const Invocation inv = Parse(args);
     EXPECT_EQ(inv.action, Invocation::Action::Help);
     EXPECT_EQ(inv.command, nullptr);
@@ -142,7 +142,6 @@ TEST(Arguments, CommandsHelpAndVersion) {
     EXPECT_EQ(inv.command, FindSubcommand(args[0]));
   }
   EXPECT_EQ(Parse({"--version"}).action, Invocation::Action::Version);
-
 }
 
 }  // namespace

@@ -1,7 +1,6 @@
 // Runs the built skeinlet executable as a user would.
-#include <gtest/gtest.h>
-
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -48,7 +47,8 @@ class Cli : public testing::Test {
     fs::remove_all(dir_, ec);
   }
 
-  Result Run(const std::vector<std::string>& args, const std::string& input = {}) {
+  Result Run(const std::vector<std::string>& args,
+             const std::string& input = {}) {
     const fs::path in = dir_ / "stdin", out = dir_ / "stdout",
                    err = dir_ / "stderr";
     WriteFile(in, input);
@@ -139,8 +139,8 @@ TEST_F(Cli, OptionFormsAreAcceptedBeforeTheInputIsOpened) {
 
 TEST_F(Cli, MissingInputIsAnIoErrorAndWritesNothing) {
   const fs::path out = dir_ / "out.html";
-  const Result r = Run({"rtf2html", (dir_ / "nope.rtf").string(), "-o",
-                        out.string()});
+  const Result r =
+      Run({"rtf2html", (dir_ / "nope.rtf").string(), "-o", out.string()});
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.out, "");
   ExpectOneLine(r.err);
@@ -179,7 +179,10 @@ TEST_F(Cli, TextOutputIsUtf8WhateverTheInputEncoding) {
   const Result r = Run({"rtf2text", Sample().string()});
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_NE(r.out.find("Harbour Road Allotment Society"), std::string::npos);
-  EXPECT_NE(r.out.find("Ren\xC3\xA9" "e"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("Ren\xC3\xA9"
+                       "e"),
+            std::string::npos)
+      << r.out;
 
   // A raw Windows-1252 byte in the RTF text, read by each rule.
   const std::string rtf = "{\\rtf1\\ansi caf\xE9}";

@@ -1,7 +1,6 @@
 #include "encoding.hpp"
 
 #include <gtest/gtest.h>
-
 #include <iconv.h>
 
 #include <cerrno>
@@ -31,9 +30,9 @@ std::optional<std::string> Iconv(const char* to, const char* from,
 Text FromUtf16Le(const std::string& bytes) {
   Text out;
   for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
-    out.push_back(static_cast<char16_t>(
-        static_cast<unsigned char>(bytes[i]) |
-        (static_cast<unsigned char>(bytes[i + 1]) << 8)));
+    out.push_back(
+        static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) |
+                              (static_cast<unsigned char>(bytes[i + 1]) << 8)));
   }
   return out;
 }
@@ -94,7 +93,8 @@ TEST(Utf8, EveryScalarValueDecodesLikeTheSystemConverter) {
   for (char32_t c = 0; c <= 0x10FFFF; ++c) {
     if (c >= 0xD800 && c <= 0xDFFF) continue;
     if (c == 0xFEFF) continue;  // a leading one would be taken as a BOM
-    for (int k = 0; k < 4; ++k) utf32.push_back(static_cast<char>(c >> (8 * k)));
+    for (int k = 0; k < 4; ++k)
+      utf32.push_back(static_cast<char>(c >> (8 * k)));
   }
   const auto utf8 = Iconv("UTF-8", "UTF-32LE", utf32);
   const auto utf16 = Iconv("UTF-16LE", "UTF-32LE", utf32);
@@ -111,16 +111,18 @@ TEST(Utf8, IllFormedSequencesAreRejectedAndReplacedPerMaximalPrefix) {
   const Case cases[] = {
       {"\x80", u"\uFFFD"},
       {"\xBF", u"\uFFFD"},
-      {"\xC0\x80", u"\uFFFD\uFFFD"},          // overlong NUL
-      {"\xC1\xBF", u"\uFFFD\uFFFD"},          // overlong
-      {"\xE0\x9F\xBF", u"\uFFFD\uFFFD\uFFFD"},  // overlong three-byte
-      {"\xED\xA0\x80", u"\uFFFD\uFFFD\uFFFD"},  // encoded surrogate
+      {"\xC0\x80", u"\uFFFD\uFFFD"},                      // overlong NUL
+      {"\xC1\xBF", u"\uFFFD\uFFFD"},                      // overlong
+      {"\xE0\x9F\xBF", u"\uFFFD\uFFFD\uFFFD"},            // overlong three-byte
+      {"\xED\xA0\x80", u"\uFFFD\uFFFD\uFFFD"},            // encoded surrogate
       {"\xF0\x8F\xBF\xBF", u"\uFFFD\uFFFD\uFFFD\uFFFD"},  // overlong four-byte
       {"\xF4\x90\x80\x80", u"\uFFFD\uFFFD\uFFFD\uFFFD"},  // above U+10FFFF
       {"\xF5\x80\x80\x80", u"\uFFFD\uFFFD\uFFFD\uFFFD"},
       {"\xFF", u"\uFFFD"},
-      {"a\xE2\x82" "b", u"a\uFFFDb"},   // truncated, one replacement
-      {"\xF0\x9F\x98", u"\uFFFD"},      // truncated at the end
+      {"a\xE2\x82"
+       "b",
+       u"a\uFFFDb"},                // truncated, one replacement
+      {"\xF0\x9F\x98", u"\uFFFD"},  // truncated at the end
       {"\xC3", u"\uFFFD"},
       {"caf\xE9!", u"caf\uFFFD!"},
   };
