@@ -1,0 +1,227 @@
+// The class Convert: argument handling of the eight methods.
+#include <skeinlet/convert.hpp>
+
+#include "engine/rtf_to_html.hpp"
+#include "text/errors.hpp"
+#include "text/text.hpp"
+
+namespace skeinlet {
+namespace {
+
+using detail::Compare;
+using detail::InStr;
+using detail::LCase;
+using detail::Len;
+using detail::Mid;
+using detail::Pos;
+using detail::Trim;
+
+constexpr Pos kConvertRtfFixLimit = 15000;
+constexpr Pos kOtherFixLimit = 10000;
+
+// Short documents written by one old producer carry "\''b0 " for "\b0 ".
+void SmallDocumentFix(Text& rtf, Pos limit) {
+  if (Len(rtf) < limit) detail::ReplaceIn(rtf, u"\\''b0 ", u"\\b0 ", Compare::Text);
+}
+
+bool IsOnTrimmed(const Text& flag) { return LCase(Trim(flag)) == u"yes"; }
+bool IsOn(const Text& flag) { return LCase(flag) == u"yes"; }
+
+[[noreturn]] void MissingComponent(const char* what) {
+  detail::RaiseError(Error::kCannotCreateObject, Error::kDefaultSource,
+                     std::string(Error::StandardDescription(Error::kCannotCreateObject)) +
+                         ": " + what + " is not part of this build yet");
+}
+
+// Loads the RTF into the rich text control and reads back its rewrite.
+void CleanRtfRoundTrip(Text&) { MissingComponent("the rich text control"); }
+
+Text TidyToXhtml(const Text&) { MissingComponent("the XHTML converter"); }
+
+// Everything after the ">" that ends the first "<BODY" tag of `html`
+// (searched in `probe`, which has the same positions); all of html when
+// there is no such tag or no ">" after it.
+Text AfterBodyTag(const Text& html, TextView probe) {
+  const Pos p = InStr(1, probe, u"<BODY", Compare::Binary);
+  if (p == 0) return html;
+  const Pos q = InStr(p + 2, probe, u">", Compare::Binary);
+  if (q == 0) return html;
+  return Mid(html, q + 1);
+}
+
+// The text without its last `count` characters, then CR LF. Error 5 when
+// the text is shorter.
+Text CutTail(const Text& text, Pos count) {
+  return detail::Left(text, Len(text) - count) + u"\r\n";
+}
+
+}  // namespace
+
+Text Convert::ConvertRTF(Text& mRTF_Text, Text& mHTML_Title, Text& mHTML_Colour,
+                         Text& mGenerator, Text& mLinks, Text& mDoDebug,
+                         Text& mConvertImages, Text& mImageFolder,
+                         Text& mImageFormat, Text& mCleanRTF, Text& mImageName) {
+  SmallDocumentFix(mRTF_Text, kConvertRtfFixLimit);
+  if (IsOnTrimmed(mCleanRTF)) CleanRtfRoundTrip(mRTF_Text);
+  Text mode = u"no";
+  return detail::RtfToHtml(mRTF_Text, mHTML_Title, mHTML_Colour, mGenerator,
+                           mLinks, mDoDebug, mConvertImages, mImageFolder,
+                           mImageFormat, mImageName, mode);
+}
+
+Text Convert::ConvertRTFPlain(Text& mRTF_Text) {
+  SmallDocumentFix(mRTF_Text, kOtherFixLimit);
+  MissingComponent("the rich text control");
+}
+
+Text Convert::ConvertNoBody(Text& mRTF_Text, Text& mHTML_Title,
+                            Text& mHTML_Colour, Text& mGenerator, Text& mLinks,
+                            Text& mDoDebug, Text& mConvertImages,
+                            Text& mImageFolder, Text& mImageFormat,
+                            Text& mCleanRTF, Text& mImageName, Text& mDoXHTML) {
+  SmallDocumentFix(mRTF_Text, kOtherFixLimit);
+  if (IsOnTrimmed(mCleanRTF)) CleanRtfRoundTrip(mRTF_Text);
+  Text mode = u"no";
+  Text html = detail::RtfToHtml(mRTF_Text, mHTML_Title, mHTML_Colour,
+                                mGenerator, mLinks, mDoDebug, mConvertImages,
+                                mImageFolder, mImageFormat, mImageName, mode);
+  if (IsOn(mDoXHTML)) {
+    html = TidyToXhtml(html);
+    constexpr TextView kDocType =
+        u"<!DOCTYPE html PUBLIC \"-//W3C//DTD HTML 3.2//EN\">";
+    detail::ReplaceIn(html, Text(kDocType) + u"\r\n", u"", Compare::Text);
+    detail::ReplaceIn(html, kDocType, u"", Compare::Text);
+    html = CutTail(html, 14);
+    html = AfterBodyTag(html, detail::UCase(html));
+  } else {
+    html = AfterBodyTag(html, detail::UCase(html));
+    html = CutTail(html, 20);
+  }
+  detail::ReplaceIn(html, u"</body>", u"", Compare::Text);
+  detail::ReplaceIn(html, u"</body", u"", Compare::Text);
+  return html;
+}
+
+Text Convert::ConvertRTFHeader(Text&, Text&, Text&, Text&, Text&, Text&,
+                               Text&, Text&, Text&, Text&) {
+  MissingComponent("the rich text control");
+}
+
+Text Convert::ConvertRawHTML(Text& mRTF_Text, Text& mHTML_Title,
+                             Text& mHTML_Colour, Text& mGenerator, Text& mLinks,
+                             Text& mDoDebug, Text& mConvertImages,
+                             Text& mImageFolder, Text& mImageFormat,
+                             Text& mCleanRTF, Text& mImageName) {
+  SmallDocumentFix(mRTF_Text, kOtherFixLimit);
+  if (IsOnTrimmed(mCleanRTF)) CleanRtfRoundTrip(mRTF_Text);
+  Text mode = u"yes";
+  const Text html = detail::RtfToHtml(mRTF_Text, mHTML_Title, mHTML_Colour,
+                                      mGenerator, mLinks, mDoDebug,
+                                      mConvertImages, mImageFolder,
+                                      mImageFormat, mImageName, mode);
+  return AfterBodyTag(html, html);
+}
+
+Text Convert::ConvertHTML2RTF(Text&, Text&, Text&) {
+  MissingComponent("the HTML to RTF converter");
+}
+
+Text Convert::ConvertRTFXHTML(Text& mRTF_Text, Text& mHTML_Title,
+                              Text& mHTML_Colour, Text& mGenerator,
+                              Text& mLinks, Text& mDoDebug,
+                              Text& mConvertImages, Text& mImageFolder,
+                              Text& mImageFormat, Text& mCleanRTF,
+                              Text& mImageName) {
+  SmallDocumentFix(mRTF_Text, kOtherFixLimit);
+  if (IsOnTrimmed(mCleanRTF)) CleanRtfRoundTrip(mRTF_Text);
+  Text mode = u"no";
+  const Text html = detail::RtfToHtml(mRTF_Text, mHTML_Title, mHTML_Colour,
+                                      mGenerator, mLinks, mDoDebug,
+                                      mConvertImages, mImageFolder,
+                                      mImageFormat, mImageName, mode);
+  return TidyToXhtml(html);
+}
+
+Text Convert::ConvertPlainHTML(Text&, Text&, Text&, Text&, Text&, Text&) {
+  MissingComponent("the rich text control");
+}
+
+// --- UTF-8 conveniences. ---
+
+namespace {
+Text W(std::string_view s) { return FromUtf8(s); }
+}  // namespace
+
+std::string Convert::ConvertRTF(std::string_view a, std::string_view b,
+                                std::string_view c, std::string_view d,
+                                std::string_view e, std::string_view f,
+                                std::string_view g, std::string_view h,
+                                std::string_view i, std::string_view j,
+                                std::string_view k) {
+  Text A = W(a), B = W(b), C = W(c), D = W(d), E = W(e), F = W(f), G = W(g),
+       H = W(h), I = W(i), J = W(j), K = W(k);
+  return ToUtf8(ConvertRTF(A, B, C, D, E, F, G, H, I, J, K));
+}
+
+std::string Convert::ConvertRTFPlain(std::string_view a) {
+  Text A = W(a);
+  return ToUtf8(ConvertRTFPlain(A));
+}
+
+std::string Convert::ConvertNoBody(std::string_view a, std::string_view b,
+                                   std::string_view c, std::string_view d,
+                                   std::string_view e, std::string_view f,
+                                   std::string_view g, std::string_view h,
+                                   std::string_view i, std::string_view j,
+                                   std::string_view k, std::string_view l) {
+  Text A = W(a), B = W(b), C = W(c), D = W(d), E = W(e), F = W(f), G = W(g),
+       H = W(h), I = W(i), J = W(j), K = W(k), L = W(l);
+  return ToUtf8(ConvertNoBody(A, B, C, D, E, F, G, H, I, J, K, L));
+}
+
+std::string Convert::ConvertRTFHeader(std::string_view a, std::string_view b,
+                                      std::string_view c, std::string_view d,
+                                      std::string_view e, std::string_view f,
+                                      std::string_view g, std::string_view h,
+                                      std::string_view i, std::string_view j) {
+  Text A = W(a), B = W(b), C = W(c), D = W(d), E = W(e), F = W(f), G = W(g),
+       H = W(h), I = W(i), J = W(j);
+  return ToUtf8(ConvertRTFHeader(A, B, C, D, E, F, G, H, I, J));
+}
+
+std::string Convert::ConvertRawHTML(std::string_view a, std::string_view b,
+                                    std::string_view c, std::string_view d,
+                                    std::string_view e, std::string_view f,
+                                    std::string_view g, std::string_view h,
+                                    std::string_view i, std::string_view j,
+                                    std::string_view k) {
+  Text A = W(a), B = W(b), C = W(c), D = W(d), E = W(e), F = W(f), G = W(g),
+       H = W(h), I = W(i), J = W(j), K = W(k);
+  return ToUtf8(ConvertRawHTML(A, B, C, D, E, F, G, H, I, J, K));
+}
+
+std::string Convert::ConvertHTML2RTF(std::string_view a, std::string_view b,
+                                     std::string_view c) {
+  Text A = W(a), B = W(b), C = W(c);
+  return ToUtf8(ConvertHTML2RTF(A, B, C));
+}
+
+std::string Convert::ConvertRTFXHTML(std::string_view a, std::string_view b,
+                                     std::string_view c, std::string_view d,
+                                     std::string_view e, std::string_view f,
+                                     std::string_view g, std::string_view h,
+                                     std::string_view i, std::string_view j,
+                                     std::string_view k) {
+  Text A = W(a), B = W(b), C = W(c), D = W(d), E = W(e), F = W(f), G = W(g),
+       H = W(h), I = W(i), J = W(j), K = W(k);
+  return ToUtf8(ConvertRTFXHTML(A, B, C, D, E, F, G, H, I, J, K));
+}
+
+std::string Convert::ConvertPlainHTML(std::string_view a, std::string_view b,
+                                      std::string_view c, std::string_view d,
+                                      std::string_view e, std::string_view f) {
+  Text A = W(a), B = W(b), C = W(c), D = W(d), E = W(e), F = W(f);
+  return ToUtf8(ConvertPlainHTML(A, B, C, D, E, F));
+}
+
+}  // namespace skeinlet

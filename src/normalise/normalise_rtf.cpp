@@ -1,0 +1,155 @@
+#include "normalise/normalise_rtf.hpp"
+
+#include "engine/state.hpp"
+#include "normalise/marks.hpp"
+#include "text/errors.hpp"
+#include "text/rules.hpp"
+
+namespace skeinlet::detail {
+namespace {
+
+// The run boundary rules, in order.
+const RuleTable& RunBoundaryRules() {
+  static const RuleTable table = [] {
+    RuleTable t;
+    t.Add(u"\\\\plain\\\\", EscapedPlainMark);
+    t.Add(u"\\\\pard\\\\", EscapedPardMark);
+    t.Add(u"\\pard\\", u"\\plain\\pard\\");
+    t.Add(u"\\pard\\qc\\plain\\", u"\\plain\\pard\\qc\\");
+    t.Add(u"\\pard\\qr\\plain\\", u"\\plain\\pard\\qr\\");
+    t.Add(u"\\pard\\plain\\", u"\\plain\\pard\\");
+    t.Add(u"plain\\plain", u"plain");
+    // Rules 8 to 15: \viewkind4 down to 1 with \uc1, then 1 up to 4 with
+    // \uc2.
+    auto addViewKinds = [&t](int uc, int firstKind, int lastKind) {
+      for (const int kind : Range(firstKind, lastKind))
+        t.Add(u"\\viewkind" + NumberText(kind) + u"\\uc" + NumberText(uc) +
+                  u"\\plain\\",
+              u"\\plain\\pard\\");
+    };
+    addViewKinds(1, 4, 1);
+    addViewKinds(2, 1, 4);
+    return t;
+  }();
+  return table;
+}
+
+// Step 22: the bullet mark that opens the document body loses the
+// "\plain\pard " after it.
+void TidyBodyBullet(Text& rtf) {
+  static const Text find =
+      Text(u"\\viewkind4\\uc1") + Text(BulletItemMark) + u"\\plain\\pard ";
+  static const Text replace =
+      Text(u"\\viewkind4\\uc1 ") + Text(BulletItemMark) + u" ";
+  ReplaceIn(rtf, find, replace, Compare::Text);
+}
+
+constexpr TextView kBoundary = u"\\plain\\";
+
+// Step 24: cuts the text into runs at every "\plain\" from ColourTableEnd
+// and converts each. ColourTableEnd was measured on the document head
+// before the rewriting and is applied unchanged.
+void RunLoop(Text& rtf) {
+  ConversionState& state = State();
+  Pos start = state.ColourTableEnd;
+  Pos previous = -1;
+  for (;;) {
+    if (start == 0) start = 1;
+    const Pos next = start > Len(rtf) ? 0 : InStr(start, rtf, kBoundary, Compare::Binary);
+    if (next != previous) {
+      Text run = next == 0 ? Mid(rtf, start) : Mid(rtf, start, next - start);
+      ReplaceIn(run, u"\\\\tab", EscapedTabMark, Compare::Text);
+      ReplaceIn(run, u"\\\\pard\\\\", RunPardMark, Compare::Text);
+      try {
+        ConvertRTFRun(run);
+      } catch (const Error&) {
+        // An error inside the run converter abandons this run only.
+      }
+      if (next == 0) return;
+      previous = next;
+    }
+    start = next + 1;
+  }
+}
+
+}  // namespace
+
+void MarkRunBoundaries(Text& rtf) {
+  for (const Rule& rule : RunBoundaryRules().rules())
+    SkipOnError([&] { ApplyRule(rtf, rule); });
+}
+
+Text ExpandCaps(Text rtf) {
+  constexpr TextView kOpen = u"\\caps ";
+  constexpr TextView kClose = u"\\caps0 ";
+  Pos search = 1;
+  while (search <= Len(rtf) && InStr(search, rtf, kClose, Compare::Binary) > 0) {
+    const Pos open = InStr(search, rtf, kOpen, Compare::Binary);
+    const Pos close = InStr(search, rtf, kClose, Compare::Binary);
+    if (open == 0 || close == 0) break;
+    if (open == 1) break;
+    if (open >= close) break;
+    const Pos spanStart = open + Len(kOpen);
+    Text rewritten = Left(rtf, open - 1);
+    rewritten += UCase(MidView(rtf, spanStart, close - spanStart));
+    rewritten += MidView(rtf, close + Len(kClose));
+    rtf = std::move(rewritten);
+    if (open > Len(rtf) || InStr(open, rtf, kClose, Compare::Binary) == 0) break;
+    search = open;
+  }
+  return rtf;
+}
+
+void NormaliseRTF(Text& rtf) {
+  ConversionState& state = State();
+  // Each statement runs on its own: one that fails is skipped and the next
+  // one runs, so the run loop always produces the body.
+  auto step = [](auto&& statement) { SkipOnError(statement); };
+
+  step([&] { state.EquationSeen = u"no"; });                           // 1
+  if (LCase(state.ImageOptions.ConvertImages) != u"yes") {
+    step([&] { StageP1(rtf); });                                       // 2
+  } else {
+    step([&] {                                                         // 3
+      if (Contains(rtf, u"{\\pict\\", Compare::Binary)) StageP2(rtf);
+    });
+    step([&] { StageP3(rtf); });
+    step([&] { StageP4(rtf); });
+  }
+  step([&] {                                                           // 4
+    if (Contains(rtf, u"\\caps0 ", Compare::Binary)) rtf = ExpandCaps(std::move(rtf));
+  });
+  step([&] { BlockG1(rtf); });                                         // 5
+  step([&] { BlockL1(rtf); });                                         // 6
+  step([&] { BlockL2(rtf); });
+  step([&] { BlockS1(rtf); });                                         // 7
+  step([&] { BlockL3(rtf); });                                         // 8
+  step([&] { BlockT1(rtf); });                                         // 9
+  step([&] { BlockL4(rtf); });                                         // 10
+  step([&] { BlockF1(rtf); });                                         // 11
+  step([&] { BlockL5(rtf); });                                         // 12
+  step([&] { BlockL6(rtf); });
+  step([&] { BlockL7(rtf); });
+  step([&] { BlockL8(rtf); });
+  step([&] { BlockL9(rtf); });
+  step([&] { BlockH1(rtf); });                                         // 13
+  step([&] { BlockL10(rtf); });
+  step([&] { BlockB1(rtf); });                                         // 14
+  step([&] { BlockT2(rtf); });
+  step([&] { StageP5(rtf); });                                         // 15
+  step([&] { BlockH2(rtf); });                                         // 16
+  step([&] { BlockG2(rtf); });                                         // 17
+  step([&] { BlockT3(rtf); });
+  step([&] { BlockL11(rtf); });                                        // 18
+  step([&] { BlockL12(rtf); });
+  MarkRunBoundaries(rtf);                                              // 19
+  step([&] { BlockL13(rtf); });                                        // 20
+  step([&] { BlockD1(rtf); });                                         // 21
+  step([&] { BlockB2(rtf); });
+  step([&] { BlockF2(rtf); });
+  step([&] { TidyBodyBullet(rtf); });                                  // 22
+  step([&] { state.ParagraphOpen = u"no"; });                          // 23
+  step([&] { RunLoop(rtf); });                                         // 24
+}
+
+}  // namespace skeinlet::detail
