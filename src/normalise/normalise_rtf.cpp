@@ -5,6 +5,8 @@
 #include "text/errors.hpp"
 #include "text/rules.hpp"
 
+#include <functional>
+
 namespace skeinlet::detail {
 namespace {
 
@@ -44,24 +46,21 @@ void TidyBodyBullet(Text& rtf) {
   ReplaceIn(rtf, find, replace, Compare::Text);
 }
 
-constexpr TextView kBoundary = u"\\plain\\";
+}  // namespace
 
-// Step 24: cuts the text into runs at every "\plain\" from ColourTableEnd
-// and converts each. ColourTableEnd was measured on the document head
-// before the rewriting and is applied unchanged.
-void RunLoop(Text& rtf) {
-  ConversionState& state = State();
-  Pos start = state.ColourTableEnd;
+void CutRuns(const Text& rtf, Pos start,
+             const std::function<void(Text& run)>& convert) {
+  constexpr TextView kBoundary = u"\\plain\\";
   Pos previous = -1;
   for (;;) {
     if (start == 0) start = 1;
-    const Pos next = start > Len(rtf) ? 0 : InStr(start, rtf, kBoundary, Compare::Binary);
+    const Pos next = InStr(start, rtf, kBoundary, Compare::Binary);
     if (next != previous) {
       Text run = next == 0 ? Mid(rtf, start) : Mid(rtf, start, next - start);
       ReplaceIn(run, u"\\\\tab", EscapedTabMark, Compare::Text);
       ReplaceIn(run, u"\\\\pard\\\\", RunPardMark, Compare::Text);
       try {
-        ConvertRTFRun(run);
+        convert(run);
       } catch (const Error&) {
         // An error inside the run converter abandons this run only.
       }
@@ -71,8 +70,6 @@ void RunLoop(Text& rtf) {
     start = next + 1;
   }
 }
-
-}  // namespace
 
 void MarkRunBoundaries(Text& rtf) {
   for (const Rule& rule : RunBoundaryRules().rules())
@@ -149,7 +146,7 @@ void NormaliseRTF(Text& rtf) {
   step([&] { BlockF2(rtf); });
   step([&] { TidyBodyBullet(rtf); });                                  // 22
   step([&] { state.ParagraphOpen = u"no"; });                          // 23
-  step([&] { RunLoop(rtf); });                                         // 24
+  step([&] { CutRuns(rtf, state.ColourTableEnd, ConvertRTFRun); });   // 24
 }
 
 }  // namespace skeinlet::detail

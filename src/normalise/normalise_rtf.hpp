@@ -11,6 +11,8 @@
 
 #include "text/text.hpp"
 
+#include <functional>
+
 namespace skeinlet::detail {
 
 void NormaliseRTF(Text& rtf);
@@ -61,5 +63,14 @@ void BlockF2(Text& rtf);
 // Step 19: every paragraph starts a run; literal "\\plain\\" and
 // "\\pard\\" of the document text are protected.
 void MarkRunBoundaries(Text& rtf);
+
+// Step 24: cuts the text into runs at every "\plain\" (case-sensitive)
+// from `start` (ColourTableEnd, measured on the document head before the
+// rewriting and applied unchanged) and converts each, in order. A run ends
+// before the backslash of its boundary and the next one starts after it,
+// so that backslash belongs to neither and every run after the first
+// begins with "plain\". An error in one run abandons that run only.
+void CutRuns(const Text& rtf, Pos start,
+             const std::function<void(Text& run)>& convert);
 
 }  // namespace skeinlet::detail

@@ -213,4 +213,34 @@ TEST_F(Cli, MissingComponentIsOneLineAndExitOne) {
   EXPECT_TRUE(r.out.empty());
 }
 
+TEST_F(Cli, ConversionErrorIsOneLineAndExitOne) {
+  const Result r = Run({"rtf2html"}, "{\\rtf1{\\colortbl;\\red255\\blue0;}x}");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err, "skeinlet: error 5: Invalid procedure call or argument\n");
+  EXPECT_TRUE(r.out.empty());
+}
+
+TEST_F(Cli, FrameOfARealDocument) {
+  const Result html = Run({"rtf2html", "--title", "Report", Sample().string()});
+  ASSERT_EQ(html.status, 0) << html.err;
+  EXPECT_EQ(html.out.rfind("<html>\r\n<head>\r\n<title>Report</title>\r\n"
+                           "<meta name=\"GENERATOR\" content=\"Tarnwick Skeinlet Control\">"
+                           "\r\n</head>\r\n<BODY BGCOLOR=\"#FFFFFF\">",
+                           0),
+            0u);
+  EXPECT_TRUE(html.out.ends_with("\r\n</body>\r\n</html>\r\n"));
+
+  const Result raw = Run({"rtf2raw", "--colour=-2147483624", Sample().string()});
+  ASSERT_EQ(raw.status, 0) << raw.err;
+  EXPECT_EQ(raw.out.find("<BODY"), std::string::npos);
+  EXPECT_EQ(raw.out.find("</html>"), std::string::npos);
+  EXPECT_NE(raw.out.find("Harbour Road"), std::string::npos);
+
+  const Result body = Run({"rtf2body", "--xhtml", "no", Sample().string()});
+  ASSERT_EQ(body.status, 0) << body.err;
+  EXPECT_EQ(body.out.find("<head>"), std::string::npos);
+  EXPECT_EQ(body.out.find("</body>"), std::string::npos);
+  EXPECT_TRUE(body.out.ends_with("\r\n"));
+}
+
 }  // namespace
