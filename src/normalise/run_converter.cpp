@@ -1,88 +1,543 @@
-// The run converter's interim form: it writes the visible text of a run
-// (control words and group braces dropped, "\'hh" as the Windows-1252
-// character, "\par" as a line break) so that the frame, the head and the
-// body of a conversion can be checked end to end. The control word table,
-// the text passes and the code pages replace it.
+// ConvertRTFRun: one run of normalised RTF to HTML, appended to HtmlOut.
+//
+// A run is the text after one "\plain\" boundary up to the next: normally
+// "plain\" and the run's control words, one blank, then its text. The
+// control words give opening markup, closing markup and font attributes;
+// the text part goes through the text passes. An error anywhere abandons
+// the run (the caller catches it); what was appended to HtmlOut stays.
 #include "engine/state.hpp"
+#include "helpers/code_pages.hpp"
 #include "normalise/marks.hpp"
 #include "normalise/normalise_rtf.hpp"
+#include "normalise/run_parts.hpp"
+#include "text/numeric.hpp"
+#include "text/rules.hpp"
 
 namespace skeinlet::detail {
 namespace {
 
-bool IsLetter(char16_t c) { return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z'); }
+constexpr int kFlattenMoveLimit = 3800;
 
-int HexDigit(char16_t c) {
-  if (c >= u'0' && c <= u'9') return c - u'0';
-  if (c >= u'a' && c <= u'f') return c - u'a' + 10;
-  if (c >= u'A' && c <= u'F') return c - u'A' + 10;
-  return -1;
+void R(Text& t, TextView find, TextView replace) { ReplaceIn(t, find, replace, Compare::Text); }
+bool Has(TextView t, TextView s) { return Contains(t, s, Compare::Text); }
+bool HasExact(TextView t, TextView s) { return Contains(t, s, Compare::Binary); }
+Text Quoted(TextView v) { return u"\"" + Text(v) + u"\""; }
+bool StartsWithText(TextView t, TextView s) {
+  return t.size() >= s.size() && EqualText(t.substr(0, s.size()), s);
+}
+bool EndsWithText(TextView t, TextView s) {
+  return t.size() >= s.size() && EqualText(t.substr(t.size() - s.size()), s);
 }
 
-// Windows-1252 bytes 80..9F; the unassigned ones keep their value.
-constexpr char16_t kCp1252High[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
-    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+// --- Step 3: whole-run rules. ---
 
-void AppendEscaped(Text& out, char16_t c) {
-  switch (c) {
-    case u'<': out += u"&lt;"; break;
-    case u'>': out += u"&gt;"; break;
-    case u'&': out += u"&amp;"; break;
-    default: out.push_back(c);
+constexpr Rule kWholeRunRules[] = {
+    {u"\\pard\\f0\\fs20\\{\\{", u"\\pard\\f0\\fs20 {{"},
+    {u" \\{\\{", u" {{"},
+    {u"\\}\\}\\", u"}} \\"},
+    {u"\\fs2  \\fs21 .\\b0 ", u".\\fs2  \\fs21 \\b0 "},
+    {u"\\lang4108 .\\lang3082 ", u". "},
+};
+
+constexpr int kParagraphLanguages[] = {1031, 1033, 1036, 1040, 2055, 2057, 2064, 3082, 4108};
+
+const RuleTable& LanguageRules() {
+  static const RuleTable table = [] {
+    RuleTable t;
+    t.AddFamily(u"\\par \\lang{N} ", u"\\par ", kParagraphLanguages);
+    t.AddFamily(u" - \\lang{N} ", u" - ", kParagraphLanguages);
+    return t;
+  }();
+  return table;
+}
+
+const RuleTable& RunTailRules() {
+  static const RuleTable table = [] {
+    RuleTable t;
+    t.Add(u" \\lang2064\\'", u" \\'");
+    t.Add(u">", u"&gt;");
+    t.Add(u"<", u"&lt;");
+    // A font switch before two escaped backslashes gets its blank.
+    t.AddFamily(u"\\f{N}\\\\\\\\", u"\\f{N} \\\\\\\\", Range(5, 1));
+    return t;
+  }();
+  return table;
+}
+
+// --- Step 4: paragraph ends. ---
+
+// "{" CR LF "\par }}}}}" (twice) down to "{" CR LF "\par }", then the same
+// with a blank after the brace.
+const RuleTable& GroupParagraphEnds() {
+  static const RuleTable table = [] {
+    RuleTable t;
+    for (const TextView open : {u"{\r\n", u"{ \r\n"}) {
+      for (const int braces : {5, 5, 4, 3, 2, 1})
+        t.Add(Text(open) + u"\\par " + Text(static_cast<std::size_t>(braces), u'}'), u"<br>");
+    }
+    return t;
+  }();
+  return table;
+}
+
+const RuleTable& InlineParagraphEnds() {
+  static const RuleTable table = [] {
+    RuleTable t;
+    for (const TextView head : {u"{\\par ", u"\\par "})
+      for (const int braces : {5, 5, 4, 3, 2, 1})
+        t.Add(Text(head) + Text(static_cast<std::size_t>(braces), u'}'), u"<br>");
+    return t;
+  }();
+  return table;
+}
+
+const RuleTable& LineParagraphEnds() {
+  static const RuleTable table = [] {
+    RuleTable t;
+    for (const int braces : {5, 5, 4, 3, 2, 1})
+      t.Add(u"\\par\r\n" + Text(static_cast<std::size_t>(braces), u'}'), u"<br>");
+    return t;
+  }();
+  return table;
+}
+
+constexpr Rule kParagraphEnds[] = {
+    {u"\\par\r\n\\b ", u"\\par \\b \r\n"},
+    {u"\r\n\\par\r\n", u" <br> "},
+    {u"\r\n\\pard\\par", u"\\pard <br>"},
+    {u"\r\n\\par", u"<br>"},
+    {u"\\par\r\n", u"<br>"},
+    {u"\\'b7\\tab <br> ", u" <br> "},
+};
+
+void ParagraphEnds(Text& run) {
+  if (Has(run, u"\\par }\r\n")) ApplyRules(run, GroupParagraphEnds());
+  if (Has(run, u"\\par }")) ApplyRules(run, InlineParagraphEnds());
+  if (Has(run, u"\\par\r\n}")) ApplyRules(run, LineParagraphEnds());
+  ApplyRules(run, kParagraphEnds);
+}
+
+// --- Step 5: hidden character groups. ---
+
+void RemoveGroupFrom(Text& run, TextView opening) {
+  const Pos p = InStr(1, run, opening, Compare::Text);
+  if (p == 0) return;
+  const Pos close = InStr(p, run, u"}", Compare::Text);
+  if (close == 0) return;
+  run.erase(static_cast<std::size_t>(p - 1), static_cast<std::size_t>(close - p + 1));
+}
+
+// --- Step 7: nested groups in the text part. ---
+
+void FlattenNestedGroups(Text& text) {
+  for (;;) {
+    const Pos a = InStr(1, text, u"{\\", Compare::Text);
+    if (a == 0) return;
+    Pos b = InStr(a, text, u"}", Compare::Text);
+    if (b == 0) return;
+    int moves = 0;
+    Text span = Mid(text, a, b - a + 1);
+    while (CountOccurrences(span, u"{", Compare::Text) != CountOccurrences(span, u"}", Compare::Text)) {
+      if (++moves > kFlattenMoveLimit) return;
+      ++b;
+      span = Mid(text, a, b - a + 1);
+    }
+    Text replacement;
+    if (CountOccurrences(span, u"{", Compare::Text) <= 1 && !Has(span, u";}") &&
+        !Has(span, u"{\\*\\")) {
+      replacement = span;
+      ReplaceIn(replacement, u"{", u"", Compare::Text, Occurrences::First);
+      ReplaceIn(replacement, u"}", u"</b></i></u>", Compare::Text, Occurrences::First);
+    }
+    text.replace(static_cast<std::size_t>(a - 1), span.size(), replacement);
   }
+}
+
+void EndCentre(const Text& run) {
+  ConversionState& st = State();
+  if (st.CentreOpen == u"yes" && HasExact(run, u"\\pard\\")) {
+    st.HtmlOut += u"</CENTER>";
+    st.CentreOpen = u"no";
+  }
+  if (st.CentreOpen == u"yes" && HasExact(run, u"\\pard{")) {
+    st.HtmlOut += u"</CENTER>";
+    st.CentreOpen = u"no";
+  }
+}
+
+// --- Step 11: the control word table. ---
+
+// Non-breaking spaces for a first-line indent by its value.
+int IndentSpaces(double v) {
+  if (v >= 101 && v <= 249) return 1;
+  if (v >= 251 && v <= 399) return 2;
+  if (v >= 400 && v <= 899) return 4;
+  if (v >= 900 && v <= 1299) return 6;
+  if (v >= 1300 && v <= 1899) return 8;
+  if (v >= 1900) return 10;
+  return 0;
+}
+
+// Sets NAME="value" in the attributes, replacing an earlier one.
+void SetAttribute(Text& attributes, TextView name, TextView value) {
+  const Text key = Text(name) + u"=\"";
+  const Text attribute = key + Text(value) + u"\" ";
+  const std::size_t at = attributes.find(key);
+  if (at == Text::npos) {
+    attributes += attribute;
+    return;
+  }
+  const std::size_t end = attributes.find(u"\" ", at + key.size());
+  attributes.replace(at, end == Text::npos ? Text::npos : end + 2 - at, attribute);
+}
+
+struct Word {
+  TextView whole;
+  TextView letters;
+  TextView number;
+};
+
+Word SplitWord(TextView w) {
+  std::size_t i = 0;
+  while (i < w.size() && ((w[i] >= u'a' && w[i] <= u'z') || (w[i] >= u'A' && w[i] <= u'Z'))) ++i;
+  return {w, w.substr(0, i), w.substr(i)};
+}
+
+bool Is(const Word& w, TextView letters) { return w.letters == letters && IsNumeric(w.number); }
+
+void ApplyControlWord(RunParts& r, const Word& w) {
+  ConversionState& st = State();
+  const bool drop = DropsFontMarkup();
+  const bool unicodeRun = Has(r.control, u"?\\u");
+
+  if (Is(w, u"f") && !drop) {  // 1
+    const std::int16_t n = ToInt16(w.number);
+    const Text& name = st.FontNames[n];
+    SetAttribute(r.attributes, u"FACE", name);
+    st.CurrentFace = Trim(name);
+    st.CurrentFontNumber = n;
+  }
+  if (Is(w, u"fs") && !drop) {  // 2
+    const std::int16_t s = RoundToInt16(ToDouble(w.number) / 2.0);
+    const Text& size = st.FontSizeMap[s];
+    SetAttribute(r.attributes, u"SIZE", size);
+    st.CurrentSize = Trim(size);
+  }
+  if (Is(w, u"cf")) {  // 3
+    Text c = st.ColourList[ToInt16(w.number)];
+    if (c.empty()) c = u"#000000";
+    if (!unicodeRun) {
+      r.attributes += u"COLOR=" + Quoted(c) + u" ";
+      st.CurrentColour = c;
+    } else {
+      r.open += u"<FONT COLOR=" + Quoted(c) + u">";
+    }
+  }
+  if (w.whole.starts_with(u"'b7") && Has(r.control, u"\\'b7\\tab")) {  // 4
+    r.open += u"<li>";
+    r.close += u"</li>";
+  }
+  if (w.whole == u"lang1032") st.Language = u"greek";  // 5
+  if (w.whole == u"lang1055") st.Language = u"turkish";
+  if (w.whole == u"lang1033") st.Language = u"english";
+  if (w.whole == u"pard") EndCentre(r.run);  // 6
+  if (w.whole == u"b") {  // 7
+    r.open += u"<b>";
+    r.close += u"</b></b>";
+    if (st.RunCount < 2 && !Has(r.run, u"\\b0")) r.close += u"<b>";
+  }
+  if (w.whole == u"i") r.open += u"<i>", r.close += u"</i></i>";  // 8
+  if (w.whole == u"ul") r.open += u"<u>", r.close += u"</u></u>";  // 9
+  if (w.whole == u"ulnone") r.open += u"</u>";  // 10
+  if (w.whole == u"bullet") r.open += u"<li>", r.close += u"</li>";  // 11
+  if (w.whole == u"b0") r.open += u"</b>";  // 12
+  if (w.whole == u"i0") r.open += u"</i>";
+  struct Special {
+    TextView word;
+    TextView entity;
+  };
+  static constexpr Special kSpecials[] = {  // 13
+      {u"emdash", u"&mdash;"}, {u"endash", u"&ndash;"},       {u"lquote", u"&lsquo;"},
+      {u"rquote", u"&rsquo;"}, {u"ldblquote", u"&ldquo;"}, {u"rdblquote", u"&rdquo;"},
+  };
+  for (const Special& s : kSpecials)
+    if (EqualText(w.whole, s.word)) r.open += s.entity;
+  if (EqualText(w.whole, u"strike")) r.open += u"<strike>", r.close += u"</strike></strike>";  // 14
+  if (EqualText(w.whole, u"strike0")) r.open += u"</strike>";  // 15
+  if (w.whole == u"super") r.open += u"</sub><sup>", r.close += u"</sup>";  // 16
+  if (w.whole == u"sub") r.open += u"</sup><sub>", r.close += u"</sub>";  // 17
+  if (w.whole == u"nosupersub") r.open += u"</sup></sub>", r.close += u"</sup></sub>";  // 18
+  if (Is(w, u"up")) r.open += u"<sup>", r.close += u"</sup>";  // 19
+  if (Is(w, u"dn")) r.open += u"<sub>", r.close += u"</sub>";  // 20
+  if (st.ParagraphOpen == u"yes" && Has(r.control, u"\\pard\\") && !Has(r.control, u"qr")) {  // 21
+    r.open = u"</p>" + r.open;
+    st.ParagraphOpen = u"no";
+  }
+  auto indentValue = [&](TextView letters, double& v) {
+    if (w.letters != letters) return false;
+    TextView number = w.number;
+    if (number.starts_with(u"-")) number.remove_prefix(1);
+    if (!IsNumeric(number)) return false;
+    v = ToDouble(number);
+    return true;
+  };
+  double v = 0;
+  if (indentValue(u"fi", v)) {  // 22
+    r.open += Repeat(u"&nbsp;", IndentSpaces(v));
+    st.IndentOpen = u"yes";
+  }
+  if (indentValue(u"li", v)) {  // 23
+    st.Indent += Repeat(u"&nbsp;", IndentSpaces(v));
+    if (Has(r.control, u"plain\\pard\\li")) {
+      r.open += st.Indent;
+      st.Indent.clear();
+    }
+    st.IndentOpen = u"yes";
+  }
+  if (w.whole == u"qr") {  // 24
+    r.open += u"<p align=\"right\">";
+    st.ParagraphOpen = u"yes";
+  }
+  if (w.whole == u"qc") {  // 25
+    r.open += u"<CENTER>";
+    st.CentreOpen = u"yes";
+    const Pos at = InStr(1, r.run, r.control, Compare::Text);
+    const Pos from = at > 0 ? at + Len(r.control) : 1;
+    if (from <= Len(r.run) && InStr(from, r.run, u"\\pard{", Compare::Text) > 0) {
+      r.close += u"</CENTER>";
+      st.CentreOpen = u"no";
+    }
+  }
+  if (w.whole == u"trowd")  // 26
+    r.open +=
+        u"<table BORDER=\"1\" CELLSPACING=\"0\" WIDTH=\"590\" bordercolorlight=\"#000000\" "
+        u"bordercolordark=\"#000000\" bordercolor=\"#000000\"><tr><td>";
+  if (Is(w, u"highlight")) {  // 27
+    r.open += u"</span><span style=" +
+              Quoted(u"background-color: " + st.ColourList[ToInt16(w.number)]) + u">";
+    r.close += u"</span>";
+  }
+  if (w.letters == u"u" && w.number.ends_with(u"?") &&  // 28
+      IsNumeric(w.number.substr(0, w.number.size() - 1)))
+    r.open += u"&#" + Text(w.number.substr(0, w.number.size() - 1)) + u";";
+  if (Is(w, u"tx")) {  // 29
+    const double stop = ToDouble(w.number);
+    if (stop < 30001) {
+      const Text tab = stop >= 1500 ? Repeat(u"&nbsp;", RoundToInt32(stop / 150))
+                                    : Text(u"&nbsp;&nbsp;&nbsp;");
+      R(r.text, TabStopMark, tab);
+    }
+  }
+}
+
+void ReadControlWords(RunParts& r) {
+  ConversionState& st = State();
+  if (CountOccurrences(r.control, u"\\", Compare::Binary) > 1) ++st.MultiWordRuns;
+  if (Has(r.control, u"plain\\pard\\") && st.IndentOpen == u"yes" && !Has(r.control, u"\\li")) {
+    r.open += u"</ul></ul></ul></ul>";
+    st.IndentOpen = u"no";
+  }
+  const Text control = r.control;  // rows may not change what is read
+  std::size_t at = 0;
+  while (at <= control.size()) {
+    const std::size_t next = control.find(u'\\', at);
+    const TextView piece = TextView(control).substr(at, next == Text::npos ? Text::npos : next - at);
+    ApplyControlWord(r, SplitWord(piece));
+    if (next == Text::npos) break;
+    at = next + 1;
+  }
+}
+
+void CarryFont(RunParts& r) {
+  ConversionState& st = State();
+  if (st.MultiWordRuns <= 0 || DropsFontMarkup()) return;
+  if (!Has(r.attributes, u"FACE=") && !st.CurrentFace.empty())
+    r.attributes += u"FACE=" + Quoted(st.CurrentFace) + u" ";
+  if (!Has(r.attributes, u"SIZE=") && !st.CurrentSize.empty())
+    r.attributes += u"SIZE=" + Quoted(st.CurrentSize) + u" ";
+  if (!Has(r.attributes, u"COLOR=") && !st.CurrentColour.empty()) {
+    if (st.CurrentColour == u"#0000ff" || st.CurrentColour == u"#ff0000")
+      st.CurrentColour = u"#000000";
+    r.attributes += u"COLOR=" + Quoted(st.CurrentColour) + u" ";
+  }
+}
+
+void WriteOutput(RunParts& r) {
+  ConversionState& st = State();
+  Text& html = st.HtmlOut;
+  if (r.attributes.empty()) {
+    html += r.open;
+    html += st.PendingIndent;
+    html += r.text;
+    html += r.close;
+    return;
+  }
+  bool itemAfterTag = false;
+  if (CountOccurrences(r.text, u"<li>", Compare::Text) == 1 && !EqualText(Right(r.text, 4), u"<li>") &&
+      !Has(r.text, u"<br><li>") && !Has(r.text, u"<br> <li>")) {
+    R(r.text, u"<li>", u"");
+    itemAfterTag = true;
+  }
+  html += r.open;
+  html += u"<font ";
+  html += r.attributes;
+  html += u">";
+  if (itemAfterTag) html += u"<li>";
+  html += st.PendingIndent;
+  html += r.text;
+  html += u"</font>";
+  html += r.close;
+}
+
+// Reads the carried face, size and colour back from the end of HtmlOut.
+void ReadBackFontState() {
+  ConversionState& st = State();
+  const TextView html = st.HtmlOut;
+  if (const std::size_t at = html.rfind(u" COLOR=\""); at != TextView::npos)
+    st.CurrentColour = Trim(html.substr(at + 8, 7));
+  if (const std::size_t at = html.rfind(u" SIZE=\""); at != TextView::npos) {
+    Text size(html.substr(at + 7, 2));
+    ReplaceIn(size, u"\"", u"", Compare::Binary);
+    st.CurrentSize = Trim(size);
+  }
+  if (const std::size_t at = html.rfind(u" FACE=\""); at != TextView::npos) {
+    const TextView after = html.substr(at + 7);
+    if (const std::size_t quote = after.find(u'"'); quote != TextView::npos) {
+      Text face(after.substr(0, quote + 1));
+      ReplaceIn(face, u"\"", u"", Compare::Binary);
+      st.CurrentFace = Trim(face);
+    }
+  }
+}
+
+// Step 6.1: a run without a blank. Returns false when nothing is written.
+enum class NoBlank { Nothing, ControlOnly, Split };
+
+NoBlank SplitWithoutBlank(RunParts& r) {
+  Text& run = r.run;
+  if (!StartsWithText(run, u"plain\\pard\\")) {
+    for (int k = 9; k >= 0; --k) R(run, u"\\viewkind" + NumberText(k) + u"\\", u" \\plain\\pard\\");
+    const Pos blank = InStr(1, run, u" ", Compare::Binary);
+    if (blank == 0) return NoBlank::Nothing;
+    r.control = Trim(MidView(run, blank));
+    r.text.clear();
+    return NoBlank::ControlOnly;
+  }
+  if (HasExact(run, u"\\'")) {
+    r.control = DecodeHexEscapes(run, run);
+    if (r.control != run) {
+      ReplaceIn(run, u"\\'", u" \\'", Compare::Binary);
+      return NoBlank::Split;
+    }
+  }
+  r.control = run;
+  r.text.clear();
+  return NoBlank::ControlOnly;
+}
+
+void ConvertRun(RunParts& r) {
+  ConversionState& st = State();
+  Text& run = r.run;
+
+  // 1. Counting.
+  if (Len(run) >= 7 || st.RunCount >= 1) ++st.RunCount;
+
+  // 2. A right-aligned picture.
+  if (const Pos p = InStr(1, run, u"\\qr\\", Compare::Text); p > 0) {
+    const Pos blank = InStr(p, run, u" ", Compare::Text);
+    const Text word = Mid(run, p, blank - p);
+    if (!Contains(Trim(word), u" ") && Has(Mid(run, blank, 25), PictureOpenMark.substr(1)))
+      ReplaceIn(run, PictureCloseMark, RightPictureCloseMark, Compare::Text, Occurrences::First);
+  }
+
+  // 3. Whole-run rules.
+  ApplyRules(run, kWholeRunRules);
+  ApplyGuarded(run, u"\\par \\lang", LanguageRules());
+  ApplyRules(run, RunTailRules());
+
+  ParagraphEnds(run);  // 4
+
+  // 5. Hidden character groups.
+  if (const Pos p = InStr(1, run, u"{\\*\\lchars ([\\'", Compare::Text);
+      p > 0 && InStr(p, run, u"}", Compare::Text) > 0)
+    RemoveGroupFrom(run, u"{\\*\\lchars ([\\'");
+  RemoveGroupFrom(run, u"{\\*\\fchars ");
+
+  // 6. Splitting.
+  std::int16_t split = CheckedInt16(InStr(1, run, u" ", Compare::Binary));
+  bool textPasses = true;
+  if (split == 0) {
+    switch (SplitWithoutBlank(r)) {
+      case NoBlank::Nothing: return;
+      case NoBlank::ControlOnly: textPasses = false; break;
+      case NoBlank::Split: split = CheckedInt16(InStr(1, run, u" ", Compare::Binary)); break;
+    }
+  }
+  if (textPasses) {
+    if (run.ends_with(u" }") && !EndsWithText(run, u"\\par }")) return;
+    if (const Pos p = InStr(1, run, u"{\\pict\\", Compare::Text); p > 0) {
+      const Pos close = InStr(p, run, u"}", Compare::Text);
+      if (close > 0) run.erase(static_cast<std::size_t>(p - 1), static_cast<std::size_t>(close - p + 1));
+    }
+    Pos object = InStr(1, run, u"{\\object\\objemb{", Compare::Text);
+    if (object == 0) object = InStr(1, run, u"{\\object\\", Compare::Text);
+    if (object > 0) {
+      const Pos close = InStr(object, run, u"}}", Compare::Text);
+      if (close > 0) run.erase(static_cast<std::size_t>(object - 1), static_cast<std::size_t>(close - object + 1));
+    }
+    const Pos escape = InStr(1, run, u"\\'", Compare::Text);
+    if (escape > 0 && escape < split) {
+      r.control = Left(run, escape - 1);
+      r.text = Mid(run, escape);
+    } else {
+      const Pos brace = InStr(1, run, u"\\{", Compare::Text);
+      if (brace > 0 && brace < split) split = CheckedInt16(brace);
+      r.control = Left(run, split - 1);
+      r.text = Mid(run, split + 1);
+      if (!Has(r.control, u"?\\u")) {
+        for (int n = 1; n <= 6; ++n) {
+          const Text colour = u"\\cf" + NumberText(n);
+          if (Has(r.control, colour)) {
+            R(r.control, colour, u"");
+            r.text = colour + u" " + r.text;
+          }
+        }
+      }
+    }
+    FlattenNestedGroups(r.text);  // 7
+    EndCentre(run);               // 8
+    if (Len(r.text) >= 2) TextPassesFirst(r);  // 9
+  }
+
+  // 10. List items.
+  if (HasExact(r.text, BulletItemMark)) {
+    r.close += Repeat(u"</li>", CountOccurrences(r.text, BulletItemMark, Compare::Binary));
+    r.close += Repeat(u"</ul>", CountOccurrences(r.text, u"<ul>", Compare::Text));
+    ReplaceIn(r.text, BulletItemMark, u"<li>", Compare::Binary);
+  }
+  R(r.text, BulletParagraphMark, u"</li><br>");
+
+  ReadControlWords(r);   // 11
+  CarryFont(r);          // 12
+  TextPassesSecond(r);   // 13
+
+  // 14. Leading blank.
+  if (st.RunCount < 2 && r.text.starts_with(u" ")) r.text.replace(0, 1, u"&nbsp;");
+
+  WriteOutput(r);  // 15
+
+  // 16. State.
+  if (r.wroteInlineSize) ReadBackFontState();
+  st.PendingIndent = st.Indent;
+  st.Indent.clear();
 }
 
 }  // namespace
 
 void ConvertRTFRun(Text& run) {
-  ReplaceIn(run, EscapedPlainMark, u"\\plain\\");
-  ReplaceIn(run, EscapedPardMark, u"\\pard\\");
-  ReplaceIn(run, EscapedTabMark, u"\\tab");
-  ReplaceIn(run, RunPardMark, u"\\pard\\");
-  Text out;
-  const std::size_t n = run.size();
-  std::size_t i = 0;
-  // A run normally begins with the "plain\" left of its boundary.
-  if (run.starts_with(u"plain\\")) i = 5;
-  while (i < n) {
-    const char16_t c = run[i];
-    if (c == u'{' || c == u'}' || c == u'\r' || c == u'\n') {
-      ++i;
-      continue;
-    }
-    if (c != u'\\') {
-      AppendEscaped(out, c);
-      ++i;
-      continue;
-    }
-    if (i + 1 >= n) break;
-    const char16_t d = run[i + 1];
-    if (d == u'\'' && i + 3 < n && HexDigit(run[i + 2]) >= 0 && HexDigit(run[i + 3]) >= 0) {
-      const int byte = HexDigit(run[i + 2]) * 16 + HexDigit(run[i + 3]);
-      AppendEscaped(out, byte >= 0x80 && byte < 0xA0 ? kCp1252High[byte - 0x80]
-                                                    : static_cast<char16_t>(byte));
-      i += 4;
-      continue;
-    }
-    if (!IsLetter(d)) {
-      if (d == u'\\' || d == u'{' || d == u'}') AppendEscaped(out, d);
-      i += 2;
-      continue;
-    }
-    std::size_t j = i + 1;
-    while (j < n && IsLetter(run[j])) ++j;
-    const TextView word = TextView(run).substr(i + 1, j - i - 1);
-    if (j < n && run[j] == u'-') ++j;
-    while (j < n && run[j] >= u'0' && run[j] <= u'9') ++j;
-    if (j < n && run[j] == u' ') ++j;
-    if (word == u"par" || word == u"line") out += u"<br>\r\n";
-    else if (word == u"tab") out.push_back(u'\t');
-    i = j;
-  }
-  State().HtmlOut += out;
+  RunParts parts;
+  parts.run = run;
+  ConvertRun(parts);
 }
 
 }  // namespace skeinlet::detail

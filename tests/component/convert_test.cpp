@@ -18,7 +18,11 @@ struct Args {
             name, xhtml = u"no";
 };
 
-Text Rtf(TextView body) { return u"{\\rtf1\\ansi\\pard " + Text(body) + u"\\par}"; }
+// A document as a word processor writes it.
+Text Rtf(TextView body) {
+  return u"{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\fswiss Arial;}}\r\n\\viewkind4\\uc1\\pard\\f0\\fs20 " +
+         Text(body) + u"\\par\r\n}\r\n";
+}
 
 // A document of exactly `length` characters that holds "\''b0 ".
 Text PaddedWithB0(std::size_t length) {
@@ -155,7 +159,8 @@ TEST(Convert, MissingComponentsRaiseAClearError) {
 TEST(Convert, Utf8Overloads) {
   Convert conv;
   const std::string html =
-      conv.ConvertRTF("{\\rtf1\\ansi\\pard Caf\xC3\xA9\\par}", "Men\xC3\xBC");
+      conv.ConvertRTF("{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\pard\\f0 Caf\xC3\xA9\\par\r\n}",
+                      "Men\xC3\xBC");
   EXPECT_NE(html.find("<title>Men\xC3\xBC</title>"), std::string::npos);
   EXPECT_NE(html.find("Caf\xC3\xA9"), std::string::npos);
 }

@@ -92,7 +92,9 @@ TEST(NormaliseRTF, DriverStateAndTheCallersText) {
   state.ParagraphOpen = u"yes";
   state.ColourTableEnd = 0;
   state.HtmlOut.clear();
-  Text rtf = u"{\\rtf1\\pard\\f0 one\\par\\pard\\f0 two\\par}";
+  state.FontNames.Redim(0, 0);
+  state.FontNames[0] = u"Arial";
+  Text rtf = u"{\\rtf1\\pard\\f0 one\\par\r\n\\pard\\f0 two\\par\r\n}\r\n";
   NormaliseRTF(rtf);
   EXPECT_EQ(state.EquationSeen, u"no");
   EXPECT_EQ(state.ParagraphOpen, u"no");

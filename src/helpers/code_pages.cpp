@@ -1,0 +1,101 @@
+#include "helpers/code_pages.hpp"
+
+#include "engine/state.hpp"
+#include "text/rules.hpp"
+
+namespace skeinlet::detail {
+namespace {
+
+// Windows-1252 bytes 80 to 9F; the five unassigned ones keep their value.
+constexpr char16_t kCp1252High[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+struct ByteRow {
+  int byte;
+  TextView replacement;
+};
+
+// Where the Western table leaves Windows-1252: typographic punctuation is
+// written plainly.
+constexpr ByteRow kWesternRows[] = {
+    {0x85, u"..."}, {0x91, u"'"}, {0x92, u"'"}, {0x93, u"\""},
+    {0x94, u"\""},  {0x95, u"*"}, {0x97, u"-"},
+};
+
+// Code page 1254 letters that differ from 1252.
+constexpr ByteRow kTurkishRows[] = {
+    {0xD0, u"&#286;"}, {0xDD, u"&#304;"}, {0xDE, u"&#350;"},
+    {0xF0, u"&#287;"}, {0xFD, u"&#305;"}, {0xFE, u"&#351;"},
+};
+
+Text EscapeFor(int byte) {
+  static constexpr char16_t kHex[] = u"0123456789abcdef";
+  return Text{u'\\', u'\'', kHex[byte >> 4], kHex[byte & 15]};
+}
+
+enum class Table { Western, Greek, Turkish };
+
+// One rule per byte 80..FF, ascending.
+RuleTable BuildTable(Table which, bool withMiddleDot) {
+  Text replacement[128];
+  for (int b = 0x80; b <= 0xFF; ++b)
+    replacement[b - 0x80] =
+        Text(1, b < 0xA0 ? kCp1252High[b - 0x80] : static_cast<char16_t>(b));
+  for (const ByteRow& row : kWesternRows) replacement[row.byte - 0x80] = Text(row.replacement);
+  if (which == Table::Greek)
+    for (int b = 0xE1; b <= 0xF9; ++b)
+      replacement[b - 0x80] = u"&#" + NumberText(945 + b - 0xE1) + u";";
+  if (which == Table::Turkish)
+    for (const ByteRow& row : kTurkishRows) replacement[row.byte - 0x80] = Text(row.replacement);
+  RuleTable t;
+  for (int b = 0x80; b <= 0xFF; ++b) {
+    if (b == 0xB7 && !withMiddleDot) continue;
+    t.Add(EscapeFor(b), replacement[b - 0x80]);
+  }
+  return t;
+}
+
+const RuleTable& WesternTable(bool withMiddleDot) {
+  static const RuleTable full = BuildTable(Table::Western, true);
+  static const RuleTable noDot = BuildTable(Table::Western, false);
+  return withMiddleDot ? full : noDot;
+}
+
+void ApplyEscapes(Text& text, const RuleTable& table) {
+  // Nothing to do without an escape; most runs have none.
+  if (text.find(u"\\'") == Text::npos) return;
+  ApplyRules(text, table);
+}
+
+}  // namespace
+
+Text DecodeWesternEscapes(Text text) {
+  ApplyEscapes(text, WesternTable(!Contains(text, u"\\'b7\\tab")));
+  return text;
+}
+
+Text DecodeHexEscapes(Text text, TextView context) {
+  static const RuleTable greek = BuildTable(Table::Greek, true);
+  static const RuleTable turkish = BuildTable(Table::Turkish, true);
+  const Text& language = State().Language;
+  if (language == u"turkish" || Contains(context, u"lang1055")) {
+    ApplyEscapes(text, turkish);
+    return text;
+  }
+  if (language == u"greek" || Contains(context, u"lang1032")) {
+    ApplyEscapes(text, greek);
+    return text;
+  }
+  if (!Contains(text, u"\\lang1055") && !Contains(text, u"\\lang1032")) {
+    ReplaceIn(text, u"\\lang1033", u"");
+    ReplaceIn(text, u"\\lang1051", u"");
+    return DecodeWesternEscapes(std::move(text));
+  }
+  ApplyEscapes(text, turkish);
+  return text;
+}
+
+}  // namespace skeinlet::detail

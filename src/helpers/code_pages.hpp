@@ -1,0 +1,23 @@
+// The code-page character tables: "\'80" to "\'ff" escapes to characters
+// or numeric character references, by the Western, Greek or Turkish table.
+//
+//   DecodeWesternEscapes(u"caf\\'e9")          -> u"café"
+//   State().Language = u"greek";
+//   DecodeHexEscapes(u"\\'e1\\'e2", u"")        -> u"&#945;&#946;"
+//
+// Each table is applied as one case-insensitive replace-all per escape, in
+// ascending order from "\'80" to "\'ff".
+#pragma once
+
+#include "text/text.hpp"
+
+namespace skeinlet::detail {
+
+// Chooses the table by State().Language and the language words of
+// `context` and of `text` itself.
+Text DecodeHexEscapes(Text text, TextView context);
+
+// The Western table; "\'b7" stays when the text holds "\'b7\tab".
+Text DecodeWesternEscapes(Text text);
+
+}  // namespace skeinlet::detail

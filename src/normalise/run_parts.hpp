@@ -1,0 +1,36 @@
+// The working values of one run while ConvertRTFRun converts it.
+#pragma once
+
+#include "platform/code_page_converter.hpp"
+#include "text/text.hpp"
+
+#include <memory>
+
+namespace skeinlet::detail {
+
+struct RunParts {
+  Text run;         // the whole run, as the run rules left it
+  Text control;     // the control words before the split point
+  Text text;        // the text after it
+  Text open;        // opening markup
+  Text close;       // closing markup
+  Text attributes;  // font tag attributes, each NAME="value" and a blank
+  bool wroteInlineSize = false;  // a size or face tag was written inline
+  // Created for the first escape run that needs a code page, released
+  // with the run.
+  std::unique_ptr<CodePageConverter> codePages;
+};
+
+// The text passes: the first group runs before the control words are read
+// (character escapes, code pages, special characters, line breaks, inline
+// underline, bold and italic, blanks and tabs), the second after them
+// (indentation, restorations, inline sizes, faces, colours and the other
+// switches, tables, and the removal of every control word left).
+void TextPassesFirst(RunParts& r);
+void TextPassesSecond(RunParts& r);
+
+// Whether font faces and sizes are left out: frameless output that does
+// not keep them.
+bool DropsFontMarkup();
+
+}  // namespace skeinlet::detail

@@ -1,0 +1,637 @@
+#include "engine/state.hpp"
+#include "helpers/code_pages.hpp"
+#include "normalise/marks.hpp"
+#include "normalise/run_parts.hpp"
+#include "tables/cell_boundaries.hpp"
+#include "text/numeric.hpp"
+#include "text/rules.hpp"
+
+#include <algorithm>
+
+namespace skeinlet::detail {
+namespace {
+
+constexpr TextView kCrLf = u"\r\n";
+
+void R(Text& t, TextView find, TextView replace) { ReplaceIn(t, find, replace, Compare::Text); }
+bool HasExact(TextView t, TextView s) { return Contains(t, s, Compare::Binary); }
+bool Has(TextView t, TextView s) { return Contains(t, s, Compare::Text); }
+bool IsDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
+Text Quoted(TextView v) { return u"\"" + Text(v) + u"\""; }
+
+// --- Step 3: character escapes. ---
+
+int CodePageOfCharset(int charset) {
+  switch (charset) {
+    case 134: return 936;
+    case 128: return 932;
+    case 129: return 949;
+    case 136: return 950;
+    case 177: case 181: return 1255;
+    case 178: case 179: case 180: return 1256;
+    case 238: return 1250;
+    case 204: return 1251;
+    case 161: return 1253;
+    case 162: return 1254;
+    case 186: return 1257;
+    case 163: return 1258;
+    case 222: return 874;
+    default: return 936;  // any other non-zero character set
+  }
+}
+
+// The number of the last font switch "\fN" followed by a backslash or a
+// blank in text[0, end), N at most FontCount; -1 when there is none.
+int LastFontSwitch(TextView text, std::size_t end, int fontCount) {
+  std::size_t at = end;
+  while (at > 0) {
+    at = text.rfind(u"\\f", at - 1);
+    if (at == TextView::npos) return -1;
+    std::size_t d = at + 2;
+    int n = 0;
+    std::size_t digits = 0;
+    while (d < end && IsDigit(text[d]) && digits < 6) n = n * 10 + (text[d++] - u'0'), ++digits;
+    if (digits > 0 && d < end && (text[d] == u'\\' || text[d] == u' ') && n <= fontCount)
+      return n;
+    if (at == 0) return -1;
+  }
+  return -1;
+}
+
+// The last "\fN" word of the control part; -1 when there is none.
+int ControlFontSwitch(TextView control) {
+  int found = -1;
+  std::size_t at = 0;
+  while ((at = control.find(u"\\f", at)) != TextView::npos) {
+    std::size_t d = at + 2;
+    int n = 0;
+    std::size_t digits = 0;
+    while (d < control.size() && IsDigit(control[d]) && digits < 6)
+      n = n * 10 + (control[d++] - u'0'), ++digits;
+    if (digits > 0) found = n;
+    at += 2;
+  }
+  return found;
+}
+
+void DecodeMultiByteEscapes(RunParts& r) {
+  ConversionState& st = State();
+  Text& t = r.text;
+  std::size_t from = 0;
+  for (;;) {
+    const std::size_t p = t.find(u"\\'", from);
+    if (p == Text::npos) return;
+    std::size_t q = p;
+    while (q + 1 < t.size() && t[q] == u'\\' && t[q + 1] == u'\'') q += 4;
+    q = std::min(q, t.size());
+    const Text escapes = t.substr(p, q - p);
+    if (TrimView(escapes).empty()) return;
+    int font = LastFontSwitch(t, p, st.FontCount);
+    if (font < 0) font = ControlFontSwitch(r.control);
+    if (font < 0) font = st.CurrentFontNumber;
+    Text decoded;
+    const int charset = st.FontCharsets[font];
+    if (escapes.size() <= 4 || charset == 0) {
+      decoded = DecodeHexEscapes(escapes, r.control);
+    } else {
+      if (!r.codePages) r.codePages = std::make_unique<CodePageConverter>();
+      decoded = u" " + r.codePages->Decode(CodePageOfCharset(charset), escapes);
+    }
+    t.replace(p, escapes.size(), decoded);
+    // Go on after what was written: an escape no table knows stays.
+    from = p + decoded.size();
+  }
+}
+
+// --- Step 4: special characters. ---
+
+struct SpecialWord {
+  TextView escaped;
+  TextView withBlank;
+  TextView word;
+  TextView entity;
+};
+
+constexpr SpecialWord kSpecialWords[] = {
+    {u"\\\\emdash", u"\\emdash ", u"\\emdash", u"&mdash;"},
+    {u"\\\\endash", u"\\endash ", u"\\endash", u"&ndash;"},
+    {u"\\\\lquote", u"\\lquote ", u"\\lquote", u"&lsquo;"},
+    {u"\\\\rquote", u"\\rquote ", u"\\rquote", u"&rsquo;"},
+    {u"\\\\ldblquote ", u"\\ldblquote ", u"\\ldblquote", u"&ldquo;"},
+    {u"\\\\rdblquote", u"\\rdblquote ", u"\\rdblquote", u"&rdquo;"},
+};
+
+// --- Step 5: line ends. ---
+
+constexpr Rule kLineEnds[] = {
+    {u"\\par \\f", u"<br> \\f"},
+    {u"\\par \\b0", u"<br></b>"},
+    {u"\\par \\b", u"<br><b>"},
+    {u"\\par }", u"<br>"},
+    {u"\\pard", ParagraphWordMark},
+    {u"\r\n\\par }", u"<br>\r\n"},
+    {u"\r\n\\par ", u"<br>\r\n"},
+    {u"\r\n\\par", u"<br>\r\n"},
+    {u"\\par }", u"<br>\r\n"},
+    {u"\\par ", u"<br>\r\n"},
+    {u"\\par", u"<br>\r\n"},
+    {ParagraphWordMark, u"\\pard"},
+};
+
+// Removes, while `probe` occurs (exact), the first `word` and the digits
+// after it up to the next backslash or blank.
+void RemoveLanguageWords(Text& t, TextView probe, TextView word) {
+  while (HasExact(t, probe)) {
+    const std::size_t at = t.find(word);
+    if (at == Text::npos) return;
+    std::size_t end = at + word.size();
+    while (end < t.size() && t[end] != u'\\' && t[end] != u' ') ++end;
+    t.erase(at, end - at);
+  }
+}
+
+// --- Step 6: inline underline, bold and italic. ---
+
+const RuleTable& ColourBehindFormattingEnds() {
+  static const RuleTable table = [] {
+    RuleTable t;
+    const auto all = Range(0, 9);
+    t.AddFamily(u"\\cf{N}\\i0", u"\\i0\\cf{N}", all);
+    t.AddFamily(u"\\cf{N}\\b0\\i0", u"\\b0\\i0\\cf{N}", all);
+    t.AddFamily(u"\\cf{N}\\b0", u"\\b0\\cf{N}", all);
+    t.AddFamily(u"\\cf{N}\\ulnone\\b0\\i0", u"\\ulnone\\b0\\i0\\cf{N}", all);
+    t.AddFamily(u"\\cf{N}\\ulnone\\b0", u"\\ulnone\\b0\\cf{N}", all);
+    t.AddFamily(u"\\cf{N}\\ulnone", u"\\ulnone\\cf{N}", all);
+    return t;
+  }();
+  return table;
+}
+
+constexpr Rule kUnderline[] = {
+    {u"\\ulnone ", u"</u>"}, {u"\\ul ", u"<u>"}, {u"\\ulnone", u"</u>"},
+    {u"\\ul0", u"</u>"},     {u"\\ul1", u"<u>"}, {u"\\ul", u"<u>"},
+};
+
+constexpr Rule kBold[] = {
+    {u"\\brd", BorderWordMark}, {u"\\b0 ", u"</b>"}, {u"\\b ", u"<b>"},
+    {u"\\b0", u"</b>"},         {u"\\b1", u"<b>"},   {u"\\b", u"<b>"},
+    {BorderWordMark, u"\\brd"},
+};
+
+constexpr Rule kItalic[] = {
+    {u"\\intbl", InTableWordMark}, {u"\\i0 ", u"</i>"}, {u"\\i ", u"<i>"},
+    {u"\\i0", u"</i>"},            {u"\\i1", u"<i>"},   {u"\\i", u"<i>"},
+    {InTableWordMark, u"\\intbl"},
+};
+
+// --- Step 10: restorations and the inline switches. ---
+
+// The control word at `p` ends before the first blank after it, else the
+// first backslash, else "&", else "<"; 0 when none follows.
+Pos SwitchEnd(const Text& t, Pos p) {
+  for (const TextView end : {u" ", u"\\", u"&", u"<"}) {
+    const Pos e = InStr(p + 1, t, end, Compare::Binary);
+    if (e > 0) return e;
+  }
+  return 0;
+}
+
+void InlineSizes(RunParts& r) {
+  ConversionState& st = State();
+  Text& t = r.text;
+  Pos p = InStr(1, t, u"\\fs", Compare::Binary);
+  while (p > 0) {
+    const Pos e = SwitchEnd(t, p);
+    if (e > 0) {
+      const Text digits = Mid(t, p + 3, e - p - 3);
+      if (!IsNumeric(digits)) return;
+      const std::int32_t n = ToInt32(digits);
+      const std::int16_t s = RoundToInt16(n / 2.0);
+      const Text sw = u"\\fs" + NumberText(n);
+      if (s >= 1) {
+        const Text& size = st.FontSizeMap[s];
+        const Text tag = u"<font SIZE=" + Quoted(size) + u">";
+        r.wroteInlineSize = true;
+        if (!DropsFontMarkup()) {
+          R(t, sw + u"&nbsp;&nbsp;&#", tag + u"&#");
+          R(t, sw + u"&nbsp;", tag);
+          R(t, sw + u" ", tag);
+          R(t, sw + u"\\", tag + u"\\");
+          st.CurrentSize = Trim(size);
+        }
+      }
+      if (s < 1 || DropsFontMarkup()) {
+        R(t, sw + u"&nbsp;", u"");
+        R(t, sw + u" ", u"");
+        R(t, sw, u"");
+      }
+    }
+    p = p + 5 > Len(t) ? 0 : InStr(p + 5, t, u"\\fs", Compare::Binary);
+  }
+}
+
+void InlineFaces(RunParts& r) {
+  ConversionState& st = State();
+  Text& t = r.text;
+  Pos p = InStr(1, t, u"\\f", Compare::Binary);
+  while (p > 0) {
+    const Text seven = Mid(t, p, 7);
+    if (Len(seven) >= 4 && !IsNumeric(MidView(seven, 3)) && seven[3] >= 128)
+      t.replace(static_cast<std::size_t>(p - 1), seven.size(), Left(seven, 3) + u" ");
+    const Pos e = SwitchEnd(t, p);
+    if (e > 0) {
+      if (!IsNumeric(Mid(t, p + 2, e - p - 2))) return;
+      for (std::int64_t k = st.FontCount; k >= 0; --k) {
+        const Text sw = u"\\f" + NumberText(k);
+        const Text& name = st.FontNames[k];
+        if (TrimView(name).empty()) {
+          R(t, sw + u" ", u"");
+          R(t, sw + u"&nbsp;", u"");
+          continue;
+        }
+        st.CurrentFace = Trim(name);
+        st.CurrentFontNumber = CheckedInt16(k);
+        r.wroteInlineSize = true;
+        if (DropsFontMarkup()) {
+          R(t, sw + u"&nbsp;", u"");
+          R(t, sw + u" ", u" ");
+          R(t, sw, u"");
+        } else {
+          const Text tag = u"<font FACE=" + Quoted(name) + u">";
+          R(t, sw + u"&nbsp;&nbsp;&#", tag + u"&#");
+          R(t, sw + u"&nbsp;", tag);
+          R(t, sw + u" ", tag);
+          R(t, sw, tag);
+        }
+      }
+    }
+    p = p + 5 > Len(t) ? 0 : InStr(p + 5, t, u"\\f", Compare::Binary);
+  }
+}
+
+void InlineColours(RunParts& r) {
+  ConversionState& st = State();
+  Text& t = r.text;
+  Pos p = InStr(1, t, u"\\cf", Compare::Binary);
+  while (p > 0) {
+    const Pos e = SwitchEnd(t, p);
+    if (e > 0) {
+      const Text digits = Mid(t, p + 3, e - p - 3);
+      if (!IsNumeric(digits)) return;
+      const std::int16_t n = ToInt16(digits);
+      if (n <= st.ColourCount) {
+        const Text sw = u"\\cf" + NumberText(n);
+        const Text tag = u"<font COLOR=" + Quoted(st.ColourList[n]) + u">";
+        R(t, sw + u"&nbsp;&nbsp;&#", tag + u"&#");
+        R(t, sw + u"&nbsp;", tag);
+        R(t, sw + u" ", tag);
+        R(t, sw + u"\\", tag + u"\\");
+      }
+    }
+    p = p + 5 > Len(t) ? 0 : InStr(p + 5, t, u"\\cf", Compare::Binary);
+  }
+}
+
+void InlineHighlights(Text& t) {
+  constexpr TextView kWord = u"\\highlight";
+  R(t, u"\\highlight0", u"</span>");
+  std::size_t at = 0;
+  while ((at = t.find(kWord, at)) != Text::npos) {
+    std::size_t d = at + kWord.size();
+    while (d < t.size() && IsDigit(t[d]) && d - at - kWord.size() < 5) ++d;
+    if (d == at + kWord.size()) {
+      at = d;
+      continue;
+    }
+    const std::int16_t n = ToInt16(TextView(t).substr(at + kWord.size(), d - at - kWord.size()));
+    const Text tag = u"</span><span style=" +
+                     Quoted(u"background-color: " + State().ColourList[n]) + u">";
+    t.replace(at, d - at, tag);
+    at += tag.size();
+  }
+}
+
+const RuleTable& SpacingRemoval() {
+  static const RuleTable table = [] {
+    RuleTable t;
+    t.AddFamily(u"\\expndtw-{N}", u"", Range(0, 9));
+    t.AddFamily(u"\\expndtw{N}", u"", Range(10, 40));
+    t.AddFamily(u"\\expndtw{N}", u"", Range(0, 9));
+    return t;
+  }();
+  return table;
+}
+
+constexpr Rule kStrikeSubSuper[] = {
+    {u"\\\\strike", EscapedStrikeMark},
+    {u"\\strike0&nbsp;", u"</strike>"},
+    {u"\\strike0", u"</strike>"},
+    {u"\\strike", u"<strike>"},
+    {EscapedStrikeMark, u"\\\\strike"},
+    {EscapedColourMark, u"\\\\cf"},
+    {EscapedSizeMark, u"\\\\fs"},
+    {EscapedFontMark, u"\\\\f"},
+    {EscapedSpacingMark, u"\\\\expndtw"},
+    {u"\\\\sub", EscapedSubMark},
+    {u"\\\\super", EscapedSuperMark},
+    {u"\\\\nosupersub", EscapedNoSuperSubMark},
+    {u"\\super ", u"</sub><sup>"},
+    {u"\\super", u"</sub><sup>"},
+    {u"\\sub ", u"</sup><sub>"},
+    {u"\\sub", u"</sup><sub>"},
+    {u"\\nosupersub ", u"</sup></sub>"},
+    {u"\\nosupersub", u"</sup></sub>"},
+    {EscapedSubMark, u"\\\\sub"},
+    {EscapedSuperMark, u"\\\\super"},
+    {EscapedNoSuperSubMark, u"\\\\nosupersub"},
+    {EscapedInlineLangMark, u"\\\\lang"},
+};
+
+constexpr Rule kSymbolsAndLines[] = {
+    {u"\\u8734?", u"&#8734;"},
+    {u"\\u8804?", u"&#8804;"},
+    {u"\\u8805?", u"&#8805;"},
+    {u"\\linex", LineXWordMark},
+    {u"\\line", u"<br>"},
+    {LineXWordMark, u"\\linex"},
+    {u"\\'b7\\tab", u"</li></li></li><li>"},
+};
+
+// Keeps the first exact occurrence of `word` and removes the later ones.
+void RemoveLaterOccurrences(Text& t, TextView word) {
+  const std::size_t first = t.find(word);
+  if (first == Text::npos) return;
+  Text tail = t.substr(first + word.size());
+  ReplaceIn(tail, word, u"", Compare::Binary);
+  t.resize(first + word.size());
+  t += tail;
+}
+
+void InlineAlignment(RunParts& r) {
+  Text& t = r.text;
+  R(t, u"\\\\q", EscapedAlignMark);
+  // A switch that is not there adds nothing.
+  const Pos centres = CountOccurrences(t, u"\\qc", Compare::Binary);
+  if (centres >= 2) {
+    RemoveLaterOccurrences(t, u"\\qc");
+  } else if (centres == 1) {
+    R(t, u"\\qc", u"<center>");
+    r.close += u"</CENTER>";
+  }
+  const Pos rights = CountOccurrences(t, u"\\qr", Compare::Binary);
+  if (rights >= 2) {
+    RemoveLaterOccurrences(t, u"\\qr");
+  } else if (rights == 1) {
+    R(t, u"\\qr", u"<p align=\"right\">");
+    r.close += u"</p>";
+  }
+  R(t, EscapedAlignMark, u"\\\\q");
+}
+
+// "\up10" to "\up31", then "\up1" to "\up9" (and the same for "\dn").
+RuleTable RaisedOrLoweredRules(TextView word, TextView tag) {
+  RuleTable t;
+  t.AddFamily(Text(word) + u"{N}", tag, Range(10, 31));
+  t.AddFamily(Text(word) + u"{N}", tag, Range(1, 9));
+  return t;
+}
+
+// --- Step 11: tables in the text part. ---
+
+const RuleTable& TableRules() {
+  static const RuleTable table = [] {
+    RuleTable t;
+    t.Add(u"\\cellx", CellxWordMark);
+    t.Add(u"\\pard\\intbl", InTablePardMark);
+    t.Add(u" \\trowd",
+          u"<table BORDER=\"1\" CELLSPACING=\"0\" WIDTH=\"590\" bordercolorlight=\"#000000\" "
+          u"bordercolordark=\"#000000\" bordercolor=\"#000000\"><tr><td>");
+    t.Add(u"\\cell", u"</td><td>");
+    t.Add(u"\\row<br>d", u"</tr></table>");
+    t.Add(u"\\row<br>", u"</tr></table>");
+    t.Add(u"\\row", u"</tr>");
+    t.Add(u"\\intbl", u"<tr>");
+    t.Add(CellxWordMark, u"\\cellx");
+    t.Add(InTablePardMark, u"\\pard\\intbl");
+    t.Add(u"</td><td></tr>", u"</td></tr>");
+    t.Add(u"<tr><td><tr>", u"<tr><td>");
+    auto rowBreaks = [&t] {
+      t.Add(u"</tr>\n<tr>", u"</tr><tr><td>");
+      t.Add(u"</tr>\r<tr>", u"</tr><tr><td>");
+      t.Add(u"</tr>\n<tr>", u"</tr><tr><td>");
+      t.Add(u"</tr>\r<tr>", u"</tr><tr><td>");
+      t.Add(u"</tr>\r\n<tr> ", u"</tr><tr><td>");
+      t.Add(u"</tr>\r\n<tr>", u"</tr><tr><td>");
+    };
+    rowBreaks();
+    t.Add(u"</td><td></b></tr>", u"</b></td></tr>");
+    t.Add(u"</td><td></u></tr>", u"</u></td></tr>");
+    t.Add(u"</td><td></i></tr>", u"</i></td></tr>");
+    t.Add(u"</td><td></ul></tr>", u"</ul></td></tr>");
+    rowBreaks();
+    t.Add(u" \\endtable", u"</table>");
+    t.Add(u"\\endtable", u"</table>");
+    return t;
+  }();
+  return table;
+}
+
+// --- Step 12: the control words left. ---
+
+void RemoveControlWords(Text& t) {
+  R(t, u"\\~", u" ");
+  Text out;
+  out.reserve(t.size());
+  std::size_t i = 0;
+  while (i < t.size()) {
+    const std::size_t slash = t.find(u'\\', i);
+    if (slash == Text::npos) {
+      out.append(t, i, Text::npos);
+      break;
+    }
+    out.append(t, i, slash - i);
+    std::size_t end = slash + 1;
+    while (end < t.size() && t[end] != u' ' && t[end] != u'}' && t[end] != u'\r' &&
+           t[end] != u'\n' && t[end] != u'<')
+      ++end;
+    if (end >= t.size()) break;  // no terminator: the text ends here
+    const TextView word = TextView(t).substr(slash, end - slash);
+    if (word.find(u"\\u") != TextView::npos) {
+      // A Unicode escape becomes a numeric character reference.
+      Text ref(word);
+      R(ref, u"?\\u", u";&#");
+      R(ref, u"\\u", u"&#");
+      ReplaceIn(ref, u"?", u";", Compare::Text, Occurrences::First);
+      if (ref.find(u'\\') == Text::npos) {
+        out += ref;
+        i = end;
+      } else {
+        // Another control word is still inside: it is read again from its
+        // backslash, with the reference as part of it.
+        t = ref + t.substr(end);
+        i = 0;
+      }
+    } else {
+      // The word goes with its terminating blank.
+      i = t[end] == u' ' ? end + 1 : end;
+    }
+  }
+  t = std::move(out);
+  R(t, EscapedBackslashMark, u"\\");
+}
+
+}  // namespace
+
+bool DropsFontMarkup() {
+  const ConversionState& st = State();
+  return st.NoFrame == u"yes" && st.RawKeepFonts != u"yes";
+}
+
+void TextPassesFirst(RunParts& r) {
+  ConversionState& st = State();
+  Text& t = r.text;
+
+  // 1. A group end among the last characters: the tail after the last
+  // blank goes.
+  {
+    const TextView last = TextView(t).substr(t.size() - std::min<std::size_t>(10, t.size()));
+    if (HasExact(last, u"}") && HasExact(last, u"\\") && !HasExact(last, u"\\\\")) {
+      const std::size_t tail = std::min<std::size_t>(80, t.size());
+      const std::size_t blank = TextView(t).substr(t.size() - tail).rfind(u' ');
+      t.resize(t.size() - tail + (blank == TextView::npos ? 0 : blank + 1));
+    }
+  }
+
+  R(t, u"\\\\'", EscapedQuoteMark);  // 2
+
+  if (HasExact(t, u"\\'")) {  // 3
+    if (st.NonWesternFonts == u"yes") DecodeMultiByteEscapes(r);
+    if (HasExact(t, u"\\'b0")) {
+      R(t, u"\\f1\\'b0", u"\\'b0 \\f1");
+      R(t, u"\\f2\\'b0", u"\\'b0 \\f2");
+      R(t, u"\\f3\\'b0", u"\\'b0 \\f3");
+    }
+    t = DecodeHexEscapes(std::move(t), r.control);
+  }
+
+  for (const SpecialWord& s : kSpecialWords) {  // 4
+    R(t, s.escaped, SpecialWordMark);
+    R(t, s.withBlank, s.entity);
+    R(t, s.word, s.entity);
+    R(t, SpecialWordMark, s.escaped);
+  }
+  R(t, u"\\\\bullet", SpecialWordMark);
+  R(t, u"\\bullet", u"<li>");
+  R(t, SpecialWordMark, u"\\\\bullet");
+  R(t, EscapedQuoteMark, u"\\\\'");
+
+  // 5. Line ends and languages.
+  R(t, u"\\\\\r\n\\par ", Text(EscapedBackslashMark) + u"<br>\r\n");
+  RemoveLanguageWords(t, u"\\par \\lang", u" \\lang");
+  R(t, u"\\\\lang", EscapedLangMark);
+  RemoveLanguageWords(t, u"\\lang", u"\\lang");
+  R(t, EscapedLangMark, u"\\\\lang");
+  if (HasExact(t, u"\\\\par")) R(t, u"\\\\par", EscapedParMark);
+  ApplyRules(t, kLineEnds);
+
+  // 6. Inline underline, bold and italic.
+  R(t, u"\\\\ul", EscapedUnderlineMark);
+  R(t, u"\\\\b", EscapedBoldMark);
+  R(t, u"\\\\i", EscapedItalicMark);
+  R(t, u"\\\\lang", EscapedInlineLangMark);
+  if (Has(t, u"\\cf")) ApplyRules(t, ColourBehindFormattingEnds());
+  ApplyRules(t, kUnderline);
+  ApplyRules(t, kBold);
+  ApplyRules(t, kItalic);
+  R(t, EscapedUnderlineMark, u"\\\\ul");
+  R(t, EscapedBoldMark, u"\\\\b");
+  R(t, EscapedItalicMark, u"\\\\i");
+  R(t, u"\\\\cf", EscapedColourMark);
+  R(t, u"\\\\fs", EscapedSizeMark);
+  R(t, u"\\\\f", EscapedFontMark);
+  R(t, u"\\\\expndtw", EscapedSpacingMark);
+  if (Has(t, u"\\cf0")) {
+    R(t, u"\\cf0 ", u"<font COLOR=\"#000000\" >");
+    R(t, u"\\cf0", u"<font COLOR=\"#000000\" >");
+  }
+
+  // 7. Blanks and tabs.
+  R(t, u"\\\\", EscapedBackslashMark);
+  R(t, u"<br>  &#", u"<br> &#");
+  R(t, u"  ", u"&nbsp;&nbsp;");
+  R(t, u"b7\\tab", BulletTabMark);
+  R(t, u"\\tab", Has(r.control, u"\\tx") ? TabStopMark : TextView(u"&nbsp;&nbsp;&nbsp;"));
+  R(t, BulletTabMark, u"b7\\tab");
+  R(t, EscapedParMark, u"\\par");
+  R(t, EscapedTabMark, u"\\tab");
+  R(t, u"\\{", u"{");
+  R(t, u"\\}", u"}");
+}
+
+void TextPassesSecond(RunParts& r) {
+  ConversionState& st = State();
+  Text& t = r.text;
+
+  // 9. A paragraph start at the end of the text part: its "li" words
+  // indent the next run.
+  if (const std::size_t last = t.rfind(u"\\pard\\"); last != Text::npos &&
+                                                    t.find(u' ', last) == Text::npos) {
+    const Text tail = t.substr(last);
+    t.resize(last);
+    std::size_t at = 0;
+    while ((at = tail.find(u'\\', at)) != Text::npos) {
+      const std::size_t next = tail.find(u'\\', at + 1);
+      const TextView word = TextView(tail).substr(at + 1, next == Text::npos ? Text::npos : next - at - 1);
+      if (word.starts_with(u"li") && IsNumeric(word.substr(2))) {
+        const double v = ToDouble(word.substr(2));
+        int spaces = 0;
+        if (v >= 1 && v <= 399) spaces = 2;
+        else if (v >= 400 && v <= 899) spaces = 4;
+        else if (v >= 900 && v <= 1299) spaces = 6;
+        else if (v >= 1300) spaces = 8;
+        st.Indent += Repeat(u"&nbsp;", spaces);
+      }
+      if (next == Text::npos) break;
+      at = next;
+    }
+  }
+
+  // 10. Restorations and remnants of the document head.
+  R(t, u"\\pard", u"</CENTER>");
+  R(t, EscapedPlainMark, u"\\plain\\");
+  R(t, RunPardMark, u"\\pard\\");
+  R(t, EscapedPardMark, u"\\pard\\");
+  R(t, u"Normal;}{\\s1 heading 1;}{\\s2 heading 2;}}", u"");
+  R(t, u"Normal;}}", u"");
+  for (int f = 1; f <= 9; ++f)
+    R(t, u"{\\pntext\\f" + NumberText(f) + u"\\'B7&nbsp;&nbsp;&nbsp;}", u"<li>");
+  InlineSizes(r);
+  InlineFaces(r);
+  InlineColours(r);
+  if (Has(t, u"\\highlight")) InlineHighlights(t);
+  if (Has(t, u"\\expndtw")) ApplyRules(t, SpacingRemoval());
+  ApplyRules(t, kStrikeSubSuper);
+  ApplyRules(t, kSymbolsAndLines);
+  InlineAlignment(r);
+  R(t, u"\\\\dn", EscapedDownMark);
+  R(t, u"\\\\up", EscapedUpMark);
+  static const RuleTable raised = RaisedOrLoweredRules(u"\\up", u"<sup>");
+  static const RuleTable lowered = RaisedOrLoweredRules(u"\\dn", u"<sub>");
+  if (Has(t, u"\\up")) ApplyRules(t, raised);
+  if (Has(t, u"\\dn")) ApplyRules(t, lowered);
+  R(t, u"\\up0", u"</sup></sub>");
+  R(t, EscapedDownMark, u"\\\\dn");
+  R(t, EscapedUpMark, u"\\\\up");
+
+  // 11. Tables.
+  if (CountOccurrences(t, u"\\cellx", Compare::Text) > 3) {
+    t = MarkCellBoundaries(std::move(t));
+    const Text four = Repeat(CellBoundaryMark, 4);
+    ReplaceIn(t, four, u" <tr><td>", Compare::Binary, Occurrences::First);
+  }
+  ApplyRules(t, TableRules());
+
+  RemoveControlWords(t);  // 12
+}
+
+}  // namespace skeinlet::detail
