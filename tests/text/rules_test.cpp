@@ -1,0 +1,225 @@
+#include "text/rules.hpp"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <new>
+#include <utility>
+#include <vector>
+
+// Counting allocator for the whole test program: ApplyRules must not
+// allocate on a text where nothing matches. Counting is switched on only
+// around the calls being measured.
+namespace {
+bool g_counting = false;
+long g_allocations = 0;
+
+void* CountedAlloc(std::size_t size) {
+  if (g_counting) ++g_allocations;
+  if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
+  throw std::bad_alloc();
+}
+}  // namespace
+
+void* operator new(std::size_t size) { return CountedAlloc(size); }
+void* operator new[](std::size_t size) { return CountedAlloc(size); }
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete[](void* p) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
+
+namespace skeinlet::detail {
+namespace {
+
+long AllocationsDuring(auto&& f) {
+  g_allocations = 0;
+  g_counting = true;
+  f();
+  g_counting = false;
+  return g_allocations;
+}
+
+TEST(ApplyRules, RulesRunInOrderOnTheCurrentText) {
+  constexpr Rule kChain[] = {{u"a", u"b"}, {u"b", u"c"}};
+  constexpr Rule kReversed[] = {{u"b", u"c"}, {u"a", u"b"}};
+  Text t = u"ab";
+  ApplyRules(t, kChain);
+  EXPECT_EQ(t, u"cc");
+  t = u"ab";
+  ApplyRules(t, kReversed);
+  EXPECT_EQ(t, u"bc");
+
+  constexpr Rule kFirstOnly[] = {{u"x", u"y", kFirst}};
+  t = u"xXx";
+  ApplyRules(t, kFirstOnly);
+  EXPECT_EQ(t, u"yXx");
+
+  // Text compare is the default column.
+  constexpr Rule kCompare[] = {{u"Par", u"P", kAll, kExact}, {u"b", u"B"}};
+  t = u"par Par PAR b";
+  ApplyRules(t, kCompare);
+  EXPECT_EQ(t, u"par P PAR B");
+  constexpr Rule kFolded[] = {{u"Par", u"P", kAll, kText}};
+  t = u"par Par PAR";
+  ApplyRules(t, kFolded);
+  EXPECT_EQ(t, u"P P P");
+
+  t = u"<li></li><li></li>x";
+  EXPECT_EQ(ApplyRule(t, {u"<LI></LI>", u""}), 2u);
+  EXPECT_EQ(t, u"x");
+  EXPECT_EQ(ApplyRule(t, {u"", u"never"}), 0u);
+  EXPECT_EQ(t, u"x");
+}
+
+TEST(ApplyRules, GuardIsTestedOnceBeforeTheFirstRule) {
+  constexpr Rule kBlock[] = {{u"\\pntext", u""}, {u"x", u"y"}};
+  Text t = u"\\pntext x";
+  EXPECT_TRUE(ApplyGuarded(t, u"\\pntext", kBlock));
+  EXPECT_EQ(t, u" y");  // the second rule ran although the guard is gone
+
+  t = u"x x";
+  EXPECT_FALSE(ApplyGuarded(t, u"\\pntext", kBlock));
+  EXPECT_EQ(t, u"x x");
+
+  // A rule that would create the guard does not make the block run.
+  constexpr Rule kMakesGuard[] = {{u"x", u"G"}, {u"G", u"done"}};
+  t = u"x";
+  EXPECT_FALSE(ApplyGuarded(t, u"G", kMakesGuard));
+  EXPECT_EQ(t, u"x");
+
+  constexpr Rule kOne[] = {{u"x", u"y", kAll, kExact}};
+  t = u"\\PNTEXT x";
+  EXPECT_TRUE(ApplyGuarded(t, u"\\pntext", kOne));
+  EXPECT_EQ(t, u"\\PNTEXT y");
+  t = u"\\PNTEXT x";
+  EXPECT_FALSE(ApplyGuarded(t, u"\\pntext", kOne, Compare::Binary));
+  EXPECT_EQ(t, u"\\PNTEXT x");
+}
+
+TEST(RuleTable, RangeAndFamilies) {
+  EXPECT_EQ(Range(1, 9), (std::vector<int>{1, 2, 3, 4, 5, 6, 7, 8, 9}));
+  EXPECT_EQ(Range(20, 0), (std::vector<int>{20, 19, 18, 17, 16, 15, 14, 13, 12, 11, 10,
+                                            9, 8, 7, 6, 5, 4, 3, 2, 1, 0}));
+  EXPECT_EQ(Range(3, 3), (std::vector<int>{3}));
+
+  RuleTable t;
+  t.AddFamily(u"\\par {\\pntext\\f0 {N})\\tab}\\b ",
+              u"\\par \\b{\\pntext\\f0 {N})\\tab}\\b ", Range(1, 9));
+  ASSERT_EQ(t.size(), 9u);
+  EXPECT_EQ(t[0].find, u"\\par {\\pntext\\f0 1)\\tab}\\b ");
+  EXPECT_EQ(t[0].replace, u"\\par \\b{\\pntext\\f0 1)\\tab}\\b ");
+  EXPECT_EQ(t[8].find, u"\\par {\\pntext\\f0 9)\\tab}\\b ");
+  EXPECT_EQ(t[8].replace, u"\\par \\b{\\pntext\\f0 9)\\tab}\\b ");
+  EXPECT_EQ(t[0].occurrences, kAll);
+  EXPECT_EQ(t[0].compare, kText);
+
+  RuleTable sizes;
+  sizes.AddFamily(u"\\f{N}\\fs{N} ", u"<font size=\"{N}\">", Range(20, 0), kFirst, kExact);
+  ASSERT_EQ(sizes.size(), 21u);
+  EXPECT_EQ(sizes[0].find, u"\\f20\\fs20 ");
+  EXPECT_EQ(sizes[0].replace, u"<font size=\"20\">");
+  EXPECT_EQ(sizes[20].find, u"\\f0\\fs0 ");
+  EXPECT_EQ(sizes[20].replace, u"<font size=\"0\">");
+  EXPECT_EQ(sizes[11].find, u"\\f9\\fs9 ");
+  EXPECT_EQ(sizes[20].occurrences, kFirst);
+  EXPECT_EQ(sizes[20].compare, kExact);
+
+  RuleTable slot;
+  slot.AddFamily(u"#-#", u"[#]", {7, -1}, kAll, kText, u"#");
+  ASSERT_EQ(slot.size(), 2u);
+  EXPECT_EQ(slot[0].find, u"7-7");
+  EXPECT_EQ(slot[1].find, u"-1--1");
+  EXPECT_EQ(slot[1].replace, u"[-1]");
+
+  Text doc = u"\\par {\\pntext\\f0 3)\\tab}\\b x";
+  ApplyRules(doc, t);
+  EXPECT_EQ(doc, u"\\par \\b{\\pntext\\f0 3)\\tab}\\b x");
+}
+
+TEST(RuleTable, NotationIsExpanded) {
+  EXPECT_EQ(ExpandNotation(u"a{CRLF}b{CR}c{LF}d{SP}e{COLOUR}f", u"red"),
+            u"a\r\nb\rc\nd e" u"redf");
+  EXPECT_EQ(ExpandNotation(u"{COLOUR}|{SP}{SP}"), u"|  ");
+  EXPECT_EQ(ExpandNotation(u"{N}{crlf}{CRLF"), u"{N}{crlf}{CRLF");
+  EXPECT_EQ(ExpandNotation(u""), u"");
+
+  static constexpr Rule kSeries[] = {
+      {u"</tr>{CRLF}<tr>{SP}", u"</tr><tr><td>"},
+      {u"color={COLOUR}", u"<{COLOUR}>", kFirst, kExact},
+  };
+  const RuleTable table = RuleTable::FromNotation(kSeries, u"#ff0000");
+  ASSERT_EQ(table.size(), 2u);
+  EXPECT_EQ(table[0].find, u"</tr>\r\n<tr> ");
+  EXPECT_EQ(table[0].replace, u"</tr><tr><td>");
+  EXPECT_EQ(table[1].find, u"color=#ff0000");
+  EXPECT_EQ(table[1].replace, u"<#ff0000>");
+  EXPECT_EQ(table[1].occurrences, kFirst);
+  EXPECT_EQ(table[1].compare, kExact);
+
+  Text html = u"</TR>\r\n<tr> x color=#ff0000 color=#ff0000";
+  ApplyRules(html, table);
+  EXPECT_EQ(html, u"</tr><tr><td>x <#ff0000> color=#ff0000");
+}
+
+// Short texts live inside the string object; the rules must keep pointing
+// at them while the table grows and after it is moved.
+RuleTable ManyShortRules() {
+  RuleTable t;
+  for (int i = 0; i < 300; ++i) t.AddFamily(u"<{N}>", u"{N}", {i});
+  t.Add(u"a much longer find text than any small buffer holds", u"long");
+  return t;
+}
+
+TEST(RuleTable, StaysValidWhenGrownAndMoved) {
+  RuleTable a = ManyShortRules();
+  RuleTable b(std::move(a));
+  ASSERT_EQ(b.size(), 301u);
+  EXPECT_EQ(b[0].find, u"<0>");
+  EXPECT_EQ(b[0].replace, u"0");
+  EXPECT_EQ(b[123].find, u"<123>");
+  EXPECT_EQ(b[299].replace, u"299");
+  EXPECT_EQ(b[300].find, u"a much longer find text than any small buffer holds");
+
+  RuleTable c;
+  c.Add(u"old", u"gone");
+  c = std::move(b);
+  ASSERT_EQ(c.size(), 301u);
+  EXPECT_EQ(c[7].find, u"<7>");
+  EXPECT_EQ(c[300].replace, u"long");
+
+  std::vector<RuleTable> tables;
+  for (int i = 0; i < 8; ++i) tables.push_back(ManyShortRules());  // reallocates
+  EXPECT_EQ(tables[0][42].find, u"<42>");
+
+  RuleTable copy;
+  copy.Append(c.rules());
+  c = RuleTable();  // the copied texts do not depend on c
+  Text doc = u"<5><250>x";
+  ApplyRules(doc, copy);
+  EXPECT_EQ(doc, u"5250x");
+}
+
+TEST(ApplyRules, NoAllocationWhenNothingMatches) {
+  RuleTable table;
+  table.AddFamily(u"\\pard\\plain\\f{N} ", u"<p class=\"f{N}\">", Range(0, 99));
+  table.AddFamily(u"<font size=\"{N}\">", u"\\fs{N} ", Range(0, 99), kAll, kExact);
+  table.AddFamily(u"\\\u212A{N}", u"", Range(0, 99));
+  Text doc;
+  for (int i = 0; i < 2000; ++i) doc += u"\\par plain text with \\b bold\\b0 words ";
+  const Text before = doc;
+  ApplyRules(doc, table);  // builds the case tables once
+
+  EXPECT_EQ(AllocationsDuring([&] { ApplyRules(doc, table); }), 0);
+  EXPECT_EQ(AllocationsDuring([&] { ApplyGuarded(doc, u"\\pntext", table); }), 0);
+  EXPECT_EQ(AllocationsDuring([&] { ApplyGuarded(doc, u"\\par", table); }), 0);
+  EXPECT_EQ(AllocationsDuring([&] { ReplaceIn(doc, u"absent", u"x", kExact); }), 0);
+  EXPECT_EQ(doc, before);
+
+  // Shrinking replacements work in place.
+  EXPECT_EQ(AllocationsDuring([&] { ReplaceIn(doc, u"\\b0 ", u"", kExact); }), 0);
+  // The counter is live: a growing replacement does allocate.
+  EXPECT_GT(AllocationsDuring([&] { ReplaceIn(doc, u"\\b ", u"<b>!", kExact); }), 0);
+}
+
+}  // namespace
+}  // namespace skeinlet::detail
