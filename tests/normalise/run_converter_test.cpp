@@ -1,0 +1,145 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+
+#include "engine/state.hpp"
+#include "helpers/font_table.hpp"
+#include "normalise/marks.hpp"
+#include "normalise/normalise_rtf.hpp"
+
+namespace skeinlet::detail {
+namespace {
+
+class RunConverter : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ConversionState& st = State();
+    st = ConversionState{};
+    BuildFontSizeMap();
+    st.FontCount = 2;
+    st.FontNames.Redim(0, 2);
+    st.FontNames[0] = u"Arial";
+    st.FontNames[1] = u"Times New Roman";
+    st.FontCharsets.Redim(0, 2);
+    st.ColourCount = 2;
+    st.ColourList.Redim(0, 2);
+    st.ColourList[1] = u"#ff0000";
+    st.ColourList[2] = u"#0000ff";
+  }
+  // Converts one run and returns what it appended.
+  static Text Convert(Text run) {
+    const std::size_t before = State().HtmlOut.size();
+    try {
+      ConvertRTFRun(run);
+    } catch (const Error&) {
+      // The run loop abandons the run; so do the tests.
+    }
+    return State().HtmlOut.substr(before);
+  }
+};
+
+TEST_F(RunConverter, BoldRunAndTheFirstRunsExtraBold) {
+  EXPECT_EQ(Convert(u"plain\\b Sample"), u"<b>Sample</b></b><b>");
+  EXPECT_EQ(State().RunCount, 1);
+  // From the second counted run on the extra "<b>" is gone.
+  EXPECT_EQ(Convert(u"plain\\b Sample"), u"<b>Sample</b></b>");
+  State().RunCount = 0;
+  EXPECT_EQ(Convert(u"plain\\b Bold\\b0 x"), u"<b>Bold</b>x</b></b>")
+      << "\\b0 takes its blank with it";
+}
+
+TEST_F(RunConverter, RunsThatWriteNothing) {
+  EXPECT_EQ(Convert(u"plain\\f0 text }"), u"");
+  // Without a blank the whole run is the control part.
+  EXPECT_EQ(Convert(u"plain\\pard\\f0\\fs20"), u"<font FACE=\"Arial\" SIZE=\"2\" ></font>");
+  EXPECT_EQ(Convert(u"plain\\i\\b"), u"") << "no blank and no paragraph start";
+  // A font number outside the table abandons the run.
+  EXPECT_EQ(Convert(u"plain\\f9 lost"), u"");
+}
+
+TEST_F(RunConverter, FontAttributesAndTheCarriedFont) {
+  EXPECT_EQ(Convert(u"plain\\f1\\fs24 Hello"),
+            u"<font FACE=\"Times New Roman\" SIZE=\"3\" >Hello</font>");
+  EXPECT_EQ(State().CurrentFace, u"Times New Roman");
+  EXPECT_EQ(State().CurrentSize, u"3");
+  EXPECT_EQ(State().CurrentFontNumber, 1);
+  // A colour switch of the control part moves to the text; the text pass
+  // turns it into a font tag.
+  EXPECT_EQ(Convert(u"plain\\f0\\cf1 red"),
+            u"<font FACE=\"Arial\" SIZE=\"3\" ><font COLOR=\"#ff0000\">red</font>");
+  // Carried red becomes black.
+  State().CurrentColour = u"#ff0000";
+  EXPECT_EQ(Convert(u"plain\\f0\\b x"),
+            u"<b><font FACE=\"Arial\" SIZE=\"3\" COLOR=\"#000000\" >x</font></b></b>");
+  EXPECT_EQ(State().CurrentColour, u"#000000");
+}
+
+TEST_F(RunConverter, IndentsAndTheirClosing) {
+  // 360 lies in 251..399: two spaces.
+  EXPECT_EQ(Convert(u"plain\\fi-360 x"), u"&nbsp;&nbsp;x");
+  EXPECT_EQ(State().IndentOpen, u"yes");
+  EXPECT_EQ(Convert(u"plain\\pard\\f0 y"),
+            u"</ul></ul></ul></ul><font FACE=\"Arial\" >y</font>");
+  EXPECT_EQ(State().IndentOpen, u"no");
+  EXPECT_EQ(Convert(u"plain\\fi250 z"), u"<font FACE=\"Arial\" >z</font>")
+      << "the face is carried once a run had several words";
+  EXPECT_EQ(State().IndentOpen, u"yes");
+  // "\li" collects into Indent, written before the next run's text.
+  EXPECT_EQ(Convert(u"plain\\li720 a"), u"<font FACE=\"Arial\" >a</font>");
+  EXPECT_EQ(State().PendingIndent, u"&nbsp;&nbsp;&nbsp;&nbsp;");
+  EXPECT_EQ(Convert(u"plain\\i b"),
+            u"<i><font FACE=\"Arial\" >&nbsp;&nbsp;&nbsp;&nbsp;b</font></i></i>");
+}
+
+TEST_F(RunConverter, CentreAndRightAlignment) {
+  EXPECT_EQ(Convert(u"plain\\qc Title"), u"<CENTER>Title");
+  EXPECT_EQ(State().CentreOpen, u"yes");
+  EXPECT_EQ(Convert(u"plain\\pard\\i x"), u"</CENTER><i>x</i></i>");
+  EXPECT_EQ(State().CentreOpen, u"no");
+  EXPECT_EQ(Convert(u"plain\\qr Right"), u"<p align=\"right\">Right");
+  EXPECT_EQ(State().ParagraphOpen, u"yes");
+  EXPECT_EQ(Convert(u"plain\\pard\\i x"), u"</p><i>x</i></i>");
+  EXPECT_EQ(State().ParagraphOpen, u"no");
+}
+
+TEST_F(RunConverter, TabStops) {
+  EXPECT_EQ(Convert(u"plain\\tx3000 a\\tab b"), u"a" + Repeat(u"&nbsp;", 20) + u" b");
+  EXPECT_EQ(Convert(u"plain\\tx720 a\\tab b"), u"a&nbsp;&nbsp;&nbsp; b");
+  EXPECT_EQ(Convert(u"plain\\i a\\tab b"), u"<i>a&nbsp;&nbsp;&nbsp; b</i></i>");
+}
+
+TEST_F(RunConverter, TextPassesCharactersAndWords) {
+  EXPECT_EQ(Convert(u"plain\\i caf\\'e9 \\emdash  x\\emdash y"),
+            u"<i>caf\u00e9 &mdash; x&mdash;y</i></i>");
+  EXPECT_EQ(Convert(u"plain\\i a \\\\b c"), u"<i>a \\b c</i></i>")
+      << "an escaped backslash before b is no bold";
+  EXPECT_EQ(Convert(u"plain\\i x \\u8364?y z"), u"<i>x &#8364;y z</i></i>");
+  EXPECT_EQ(Convert(u"plain\\i a <b> & c"), u"<i>a &lt;b&gt; & c</i></i>");
+  EXPECT_EQ(Convert(u"plain\\i one\\line two"), u"<i>one<br> two</i></i>");
+  EXPECT_EQ(Convert(u"plain\\i \\'93Hi\\'94 \\'85"), u"<i>\"Hi\" ...</i></i>");
+  State().Language = u"greek";
+  EXPECT_EQ(Convert(u"plain\\i \\'e1\\'e2 \\'c1"), u"<i>&#945;&#946; \u00c1</i></i>");
+}
+
+TEST_F(RunConverter, ListItemMarks) {
+  EXPECT_EQ(Convert(u"plain\\i a" + Text(BulletItemMark) + u"b"), u"<i>a<li>b</li></i></i>");
+  EXPECT_EQ(Convert(u"plain\\i a" + Text(BulletParagraphMark) + u"b"), u"<i>a</li><br>b</i></i>");
+}
+
+TEST_F(RunConverter, HostileRunsStayBounded) {
+  using Clock = std::chrono::steady_clock;
+  const auto start = Clock::now();
+  Convert(u"plain\\f" + Text(100000, u'9') + u" x");
+  Convert(u"plain\\fs" + Text(100000, u'9') + u" x");
+  Convert(u"plain\\i x {\\*\\lchars ([\\'a1" + Text(5000, u'a'));
+  Convert(u"plain\\i" + Text(200000, u'x'));
+  Convert(u"plain\\i x " + Repeat(u"{\\b ", 3000) + u"y" + Repeat(u"}", 10));
+  Convert(u"plain\\cf99 x");
+  Convert(u"plain\\highlight99 x");
+  const Text split = u"plain\\i" + Text(40000, u'x') + u" after";
+  EXPECT_EQ(Convert(split), u"") << "a split point beyond 16 bits overflows";
+  EXPECT_LT(Clock::now() - start, std::chrono::seconds(20));
+}
+
+}  // namespace
+}  // namespace skeinlet::detail
