@@ -196,38 +196,52 @@ Pos SwitchEnd(const Text& t, Pos p) {
   return 0;
 }
 
+// Visits each switch `word` of the text part, searching on 5 characters
+// after each find; `visit` gets the find and its control word's end and
+// returns false to end the pass. A find that no end follows is skipped.
+template <class Visit>
+void ForEachSwitch(Text& t, TextView word, Visit visit) {
+  Pos p = InStr(1, t, word, Compare::Binary);
+  while (p > 0) {
+    const Pos e = SwitchEnd(t, p);
+    if (e > 0 && !visit(p, e)) return;
+    p = p + 5 > Len(t) ? 0 : InStr(p + 5, t, word, Compare::Binary);
+  }
+}
+
+// The switch before two non-breaking spaces and a reference, before one
+// non-breaking space, before a blank, and before a backslash becomes the tag.
+void ReplaceSwitchForms(Text& t, const Text& sw, const Text& tag) {
+  R(t, sw + u"&nbsp;&nbsp;&#", tag + u"&#");
+  R(t, sw + u"&nbsp;", tag);
+  R(t, sw + u" ", tag);
+  R(t, sw + u"\\", tag + u"\\");
+}
+
 void InlineSizes(RunParts& r) {
   ConversionState& st = State();
   Text& t = r.text;
-  Pos p = InStr(1, t, u"\\fs", Compare::Binary);
-  while (p > 0) {
-    const Pos e = SwitchEnd(t, p);
-    if (e > 0) {
-      const Text digits = Mid(t, p + 3, e - p - 3);
-      if (!IsNumeric(digits)) return;
-      const std::int32_t n = ToInt32(digits);
-      const std::int16_t s = RoundToInt16(n / 2.0);
-      const Text sw = u"\\fs" + NumberText(n);
-      if (s >= 1) {
-        const Text& size = st.FontSizeMap[s];
-        const Text tag = u"<font SIZE=" + Quoted(size) + u">";
-        r.wroteInlineSize = true;
-        if (!DropsFontMarkup()) {
-          R(t, sw + u"&nbsp;&nbsp;&#", tag + u"&#");
-          R(t, sw + u"&nbsp;", tag);
-          R(t, sw + u" ", tag);
-          R(t, sw + u"\\", tag + u"\\");
-          st.CurrentSize = Trim(size);
-        }
-      }
-      if (s < 1 || DropsFontMarkup()) {
-        R(t, sw + u"&nbsp;", u"");
-        R(t, sw + u" ", u"");
-        R(t, sw, u"");
+  ForEachSwitch(t, u"\\fs", [&](Pos p, Pos e) {
+    const Text digits = Mid(t, p + 3, e - p - 3);
+    if (!IsNumeric(digits)) return false;
+    const std::int32_t n = ToInt32(digits);
+    const std::int16_t s = RoundToInt16(n / 2.0);
+    const Text sw = u"\\fs" + NumberText(n);
+    if (s >= 1) {
+      const Text& size = st.FontSizeMap[s];
+      r.wroteInlineSize = true;
+      if (!DropsFontMarkup()) {
+        ReplaceSwitchForms(t, sw, u"<font SIZE=" + Quoted(size) + u">");
+        st.CurrentSize = Trim(size);
       }
     }
-    p = p + 5 > Len(t) ? 0 : InStr(p + 5, t, u"\\fs", Compare::Binary);
-  }
+    if (s < 1 || DropsFontMarkup()) {
+      R(t, sw + u"&nbsp;", u"");
+      R(t, sw + u" ", u"");
+      R(t, sw, u"");
+    }
+    return true;
+  });
 }
 
 void InlineFaces(RunParts& r) {
@@ -272,24 +286,15 @@ void InlineFaces(RunParts& r) {
 void InlineColours(RunParts& r) {
   ConversionState& st = State();
   Text& t = r.text;
-  Pos p = InStr(1, t, u"\\cf", Compare::Binary);
-  while (p > 0) {
-    const Pos e = SwitchEnd(t, p);
-    if (e > 0) {
-      const Text digits = Mid(t, p + 3, e - p - 3);
-      if (!IsNumeric(digits)) return;
-      const std::int16_t n = ToInt16(digits);
-      if (n <= st.ColourCount) {
-        const Text sw = u"\\cf" + NumberText(n);
-        const Text tag = u"<font COLOR=" + Quoted(st.ColourList[n]) + u">";
-        R(t, sw + u"&nbsp;&nbsp;&#", tag + u"&#");
-        R(t, sw + u"&nbsp;", tag);
-        R(t, sw + u" ", tag);
-        R(t, sw + u"\\", tag + u"\\");
-      }
-    }
-    p = p + 5 > Len(t) ? 0 : InStr(p + 5, t, u"\\cf", Compare::Binary);
-  }
+  ForEachSwitch(t, u"\\cf", [&](Pos p, Pos e) {
+    const Text digits = Mid(t, p + 3, e - p - 3);
+    if (!IsNumeric(digits)) return false;
+    const std::int16_t n = ToInt16(digits);
+    if (n <= st.ColourCount)
+      ReplaceSwitchForms(t, u"\\cf" + NumberText(n),
+                         u"<font COLOR=" + Quoted(st.ColourList[n]) + u">");
+    return true;
+  });
 }
 
 void InlineHighlights(Text& t) {
