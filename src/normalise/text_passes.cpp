@@ -51,7 +51,9 @@ int LastFontSwitch(TextView text, std::size_t end, int fontCount) {
     int n = 0;
     std::size_t digits = 0;
     while (d < end && IsDigit(text[d]) && digits < 6) n = n * 10 + (text[d++] - u'0'), ++digits;
-    if (digits > 0 && d < end && (text[d] == u'\\' || text[d] == u' ') && n <= fontCount)
+    // The delimiter may be the backslash of the escape run itself.
+    if (digits > 0 && d < text.size() && (text[d] == u'\\' || text[d] == u' ') &&
+        n <= fontCount)
       return n;
     if (at == 0) return -1;
   }

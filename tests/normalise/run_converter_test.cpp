@@ -126,6 +126,54 @@ TEST_F(RunConverter, ListItemMarks) {
   EXPECT_EQ(Convert(u"plain\\i a" + Text(BulletParagraphMark) + u"b"), u"<i>a</li><br>b</i></i>");
 }
 
+TEST_F(RunConverter, ParagraphEndsHiddenGroupsAndNestedGroups) {
+  EXPECT_EQ(Convert(u"plain\\i one\\par\r\ntwo"), u"<i>one<br>two</i></i>");
+  EXPECT_EQ(Convert(u"plain\\i a{\\par }}b"), u"<i>a<br>b</i></i>");
+  EXPECT_EQ(Convert(u"plain\\i a{\\*\\lchars ([\\'a1}b"), u"<i>ab</i></i>");
+  // A group with one brace pair keeps its text and closes the formatting.
+  EXPECT_EQ(Convert(u"plain\\i a {\\ul x} b"), u"<i>a <u>x</b></i></u> b</i></i>");
+  // Nested, a font table entry and a starred group go entirely.
+  EXPECT_EQ(Convert(u"plain\\i a {\\b {\\ul x}} b"), u"<i>a&nbsp;&nbsp;b</i></i>");
+  EXPECT_EQ(Convert(u"plain\\i a {\\f0 Arial;} b"), u"<i>a&nbsp;&nbsp;b</i></i>");
+}
+
+TEST_F(RunConverter, InlineSwitchesOfTheTextPart) {
+  EXPECT_EQ(Convert(u"plain\\i a \\highlight1 b\\highlight0 c"),
+            u"<i>a </span><span style=\"background-color: #ff0000\"> b</span> c</i></i>");
+  EXPECT_EQ(Convert(u"plain\\i a \\strike b\\strike0 c"), u"<i>a <strike> b</strike> c</i></i>");
+  EXPECT_EQ(Convert(u"plain\\i x\\super 2\\nosupersub  y"),
+            u"<i>x</sub><sup>2</sup></sub>&nbsp;&nbsp;y</i></i>");
+  EXPECT_EQ(Convert(u"plain\\i x\\up6 2\\up0  y"), u"<i>x<sup> 2</sup></sub>&nbsp;&nbsp;y</i></i>");
+  EXPECT_EQ(Convert(u"plain\\i a\\expndtw-20 b\\expndtw15 c"), u"<i>a0 b c</i></i>")
+      << "the single-digit negative family runs first";
+  EXPECT_EQ(Convert(u"plain\\i a \\fs28 big"), u"<i>a <font SIZE=\"4\">big</i></i>");
+  EXPECT_EQ(State().CurrentSize, u"4");
+  EXPECT_EQ(Convert(u"plain\\i a \\qc b"), u"<i>a <center> b</i></i></CENTER>");
+}
+
+TEST_F(RunConverter, TablesInTheTextPart) {
+  EXPECT_EQ(Convert(u"plain\\i a\\cell b\\cell\\row c"), u"<i>a</td><td> b</td></tr> c</i></i>");
+  EXPECT_EQ(Convert(u"plain\\b x \\trowd y"),
+            u"<b>x<table BORDER=\"1\" CELLSPACING=\"0\" WIDTH=\"590\" "
+            u"bordercolorlight=\"#000000\" bordercolordark=\"#000000\" "
+            u"bordercolor=\"#000000\"><tr><td> y</b></b>");
+}
+
+TEST_F(RunConverter, MultiByteEscapesThroughTheFontsCodePage) {
+  ConversionState& st = State();
+  st.NonWesternFonts = u"yes";
+  st.FontCharsets[1] = 128;
+  EXPECT_EQ(Convert(u"plain\\i x \\f1\\'82\\'a0\\'82\\'a2 y"),
+            u"<i>x <font FACE=\"Times New Roman\">\u3042\u3044 y</i></i>");
+  // After "\f1 " the blank put before the decoded text makes two, which
+  // become non-breaking spaces; the face pass then cannot read the switch
+  // and the last pass removes it together with the text up to the blank.
+  EXPECT_EQ(Convert(u"plain\\i x \\f1 \\'82\\'a0\\'82\\'a2 y"), u"<i>x y</i></i>");
+  // A single escape goes through the Western table.
+  EXPECT_EQ(Convert(u"plain\\i x \\f1 \\'e9 y"),
+            u"<i>x <font FACE=\"Times New Roman\">\u00e9 y</i></i>");
+}
+
 TEST_F(RunConverter, HostileRunsStayBounded) {
   using Clock = std::chrono::steady_clock;
   const auto start = Clock::now();
