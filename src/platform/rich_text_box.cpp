@@ -1,0 +1,19 @@
+#include "platform/rich_text_box.hpp"
+
+#include "platform/rtf_reader.hpp"
+#include "platform/rtf_writer.hpp"
+
+namespace skeinlet::detail {
+
+// A new control holds one empty paragraph in its default font.
+RichTextBox::RichTextBox() : doc_(DocumentFromPlainText(u"")) {}
+
+void RichTextBox::SetTextRTF(TextView rtf) { doc_ = ReadRtf(rtf); }
+
+Text RichTextBox::TextRTF() const { return WriteRtf(doc_); }
+
+void RichTextBox::SetText(TextView text) { doc_ = DocumentFromPlainText(text); }
+
+Text RichTextBox::GetText() const { return PlainText(doc_); }
+
+}  // namespace skeinlet::detail

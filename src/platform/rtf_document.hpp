@@ -1,0 +1,201 @@
+// The document model of the rich text control: what the RTF reader builds,
+// what the RTF writer and the plain-text rendering read, and what plain text
+// written into the control becomes.
+//
+// A document is a list of blocks; a block is a paragraph or a table row; a
+// row holds cells, and a cell holds paragraphs. A paragraph is a list of
+// inline pieces: runs of text in one character format, pictures, and
+// hyperlink fields whose result is again a list of pieces (of text and
+// pictures only, so nothing in the model nests deeper than that and every
+// walk over it is a plain loop).
+//
+// Inside text runs a few characters stand for RTF constructs: TAB for \tab
+// and kLineBreak for \line. Fonts and colours are values: a format names a
+// font by its index into Document::fonts and carries colours as RGB.
+#pragma once
+
+#include "text/text.hpp"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace skeinlet::detail {
+
+// The character that stands for a line break (\line) inside a text run.
+inline constexpr char16_t kLineBreak = u'\v';
+
+// Colours are 0xRRGGBB; kAutoColour is the "auto" colour (entry 0 of a
+// colour table, or no colour at all).
+using Rgb = std::uint32_t;
+inline constexpr Rgb kAutoColour = 0xFFFFFFFFu;
+
+enum class FontFamily : std::uint8_t { Nil, Roman, Swiss, Modern, Script, Decor, Tech, Bidi };
+
+struct FontEntry {
+  Text name;
+  FontFamily family = FontFamily::Nil;
+  int charset = 0;
+  int pitch = 0;      // \fprqN, 0 when not given
+  int codePage = 0;   // \cpgN, 0 when not given
+
+  bool operator==(const FontEntry&) const = default;
+};
+
+enum class Underline : std::uint8_t { None, Single, Dotted, Double, Word };
+enum class Script : std::uint8_t { None, Super, Sub };
+
+struct CharFormat {
+  int font = -1;         // index into Document::fonts; -1 for none
+  int size = 24;         // half-points
+  Rgb colour = kAutoColour;
+  Rgb highlight = kAutoColour;
+  bool bold = false;
+  bool italic = false;
+  bool strike = false;
+  bool caps = false;
+  bool hidden = false;
+  Underline underline = Underline::None;
+  Script script = Script::None;
+  int lang = 0;          // 0: the document's default language
+
+  bool operator==(const CharFormat&) const = default;
+};
+
+enum class Alignment : std::uint8_t { Left, Centre, Right, Justify };
+enum class TabKind : std::uint8_t { Left, Centre, Right, Decimal, Bar };
+
+struct TabStop {
+  int position = 0;  // twips
+  TabKind kind = TabKind::Left;
+
+  bool operator==(const TabStop&) const = default;
+};
+
+// Paragraph numbering in the \pn form the control writes.
+enum class NumberKind : std::uint8_t {
+  None, Bullet, Decimal, LowerLetter, UpperLetter, LowerRoman, UpperRoman
+};
+
+struct Numbering {
+  NumberKind kind = NumberKind::None;
+  int font = -1;      // font of the number text
+  int indent = 0;     // \pnindent
+  int start = 1;      // \pnstart
+  Text before;        // \pntxtb: the bullet, or text before a number
+  Text after;         // \pntxta: text after a number
+
+  bool operator==(const Numbering&) const = default;
+};
+
+struct ParaFormat {
+  Alignment alignment = Alignment::Left;
+  int leftIndent = 0;   // twips
+  int rightIndent = 0;
+  int firstIndent = 0;
+  int spaceBefore = 0;
+  int spaceAfter = 0;
+  int lineSpacing = 0;  // \sl, 0 for single
+  bool lineMultiple = false;  // \slmult1
+  bool inTable = false;
+  std::vector<TabStop> tabs;
+  Numbering numbering;
+
+  bool operator==(const ParaFormat&) const = default;
+};
+
+struct Picture {
+  Text kind = u"pngblip";  // the control word that names the data format
+  int kindParam = -1;      // its number (\wmetafile8), -1 when none
+  int width = 0;           // \picw
+  int height = 0;          // \pich
+  int goalWidth = 0;       // \picwgoal
+  int goalHeight = 0;      // \pichgoal
+  int scaleX = 100;
+  int scaleY = 100;
+  std::string data;        // the picture's bytes
+
+  bool operator==(const Picture&) const = default;
+};
+
+enum class InlineKind : std::uint8_t { Text, Picture, Field };
+
+struct Inline;
+
+struct Field {
+  Text instruction;             // e.g. HYPERLINK "http://example.com/"
+  std::vector<Inline> result;   // text and pictures only
+};
+
+struct Inline {
+  InlineKind kind = InlineKind::Text;
+  CharFormat format;
+  Text text;                          // Text
+  std::shared_ptr<Picture> picture;   // Picture
+  std::shared_ptr<Field> field;       // Field
+};
+
+struct Paragraph {
+  ParaFormat format;
+  std::vector<Inline> inlines;
+  // The format of the paragraph mark: what an empty paragraph is written in.
+  CharFormat endFormat;
+  // The number text of a numbered paragraph (what \pntext or \listtext
+  // held, without its closing tab) and its format.
+  Text listText;
+  CharFormat listFormat;
+};
+
+struct Cell {
+  std::vector<Paragraph> paragraphs;
+};
+
+struct CellFormat {
+  int right = 0;  // \cellx, twips from the row's left edge
+  bool borderTop = false, borderLeft = false, borderBottom = false, borderRight = false;
+
+  bool operator==(const CellFormat&) const = default;
+};
+
+struct RowFormat {
+  int gap = 108;    // \trgaph
+  int left = -108;  // \trleft
+  Alignment alignment = Alignment::Left;
+  std::vector<CellFormat> cells;
+
+  bool operator==(const RowFormat&) const = default;
+};
+
+struct Row {
+  RowFormat format;
+  std::vector<Cell> cells;
+};
+
+enum class BlockKind : std::uint8_t { Paragraph, Row };
+
+struct Block {
+  BlockKind kind = BlockKind::Paragraph;
+  Paragraph paragraph;  // Paragraph
+  Row row;              // Row
+};
+
+// A page header or footer: read so that its text stays out of the body.
+struct HeaderStory {
+  Text kind;  // header, headerl, headerr, headerf, footer, ...
+  std::vector<Block> blocks;
+};
+
+struct RtfDocument {
+  int codePage = 1252;       // \ansicpg
+  int defaultLanguage = 1033;
+  int defaultFont = -1;      // index into fonts, -1 when none
+  std::vector<FontEntry> fonts;
+  std::vector<Block> body;
+  std::vector<HeaderStory> headers;
+
+  // The index of `font` in fonts, added when it is not there yet.
+  int AddFont(const FontEntry& font);
+};
+
+}  // namespace skeinlet::detail

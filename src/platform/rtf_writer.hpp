@@ -1,0 +1,31 @@
+// The RTF writer of the rich text control and its plain-text rendering.
+//
+// WriteRtf writes the control's own dialect:
+//
+//   {\rtf1\ansi\ansicpg1252\deff0\deflang1033{\fonttbl{\f0\fswiss\fcharset0 Arial;}}
+//   {\colortbl ;\red255\green0\blue0;}
+//   \viewkind4\uc1\pard\cf1\f0\fs20 Red text\cf0  and black\par
+//   }
+//
+// (each line ending in CR LF). The font table holds the fonts the text
+// uses, in the order of first use; the colour table, written only when a
+// colour is used, likewise. Paragraph formatting is written after "\pard"
+// when it differs from the previous paragraph's, character formatting as
+// the changes from the previous run. Characters of the run font's code
+// page are written as "\'hh", others as "\uN?".
+//
+// PlainText gives the text of the document: CR LF between paragraphs, TAB
+// for tabs and between the cells of a row, CR LF for line breaks and at the
+// end of each row. Hidden text, pictures and number texts are left out.
+#pragma once
+
+#include "platform/rtf_document.hpp"
+#include "text/text.hpp"
+
+namespace skeinlet::detail {
+
+Text WriteRtf(const RtfDocument& doc);
+
+Text PlainText(const RtfDocument& doc);
+
+}  // namespace skeinlet::detail
