@@ -36,7 +36,7 @@ enum class FontFamily : std::uint8_t { Nil, Roman, Swiss, Modern, Script, Decor,
 struct FontEntry {
   Text name;
   FontFamily family = FontFamily::Nil;
-  int charset = 0;
+  int charset = -1;  // \fcharsetN; -1 when not given: the document's code page
   int pitch = 0;      // \fprqN, 0 when not given
   int codePage = 0;   // \cpgN, 0 when not given
 

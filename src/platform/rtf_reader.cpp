@@ -27,7 +27,7 @@ enum class Id : std::uint8_t {
   // destinations
   FontTable, ColourTable, Skip, Picture, Field, FieldInstruction, FieldResult,
   ListText, Numbering, NumberingBefore, NumberingAfter, Header, Transparent,
-  Object, ObjectResult,
+  Object, ObjectResult, Alternatives, UnicodeAlternative,
   // toggles
   Bold, Italic, Strike, Caps, Hidden, Underline, UnderlineDotted, UnderlineDouble,
   UnderlineWord,
@@ -271,6 +271,7 @@ constexpr WordEntry kWords[] = {
     {u"txe", K::Destination, Id::Skip},
     {u"u", K::Value, Id::Unicode},
     {u"uc", K::Value, Id::UnicodeCount},
+    {u"ud", K::Destination, Id::UnicodeAlternative},
     {u"ul", K::Toggle, Id::Underline},
     {u"uld", K::Toggle, Id::UnderlineDotted},
     {u"uldash", K::Toggle, Id::UnderlineDotted},
@@ -279,7 +280,7 @@ constexpr WordEntry kWords[] = {
     {u"ulth", K::Toggle, Id::Underline},
     {u"ulw", K::Toggle, Id::UnderlineWord},
     {u"ulwave", K::Toggle, Id::Underline},
-    {u"upr", K::Destination, Id::Skip},
+    {u"upr", K::Destination, Id::Alternatives},
     {u"userprops", K::Destination, Id::Skip},
     {u"v", K::Toggle, Id::Hidden},
     {u"wbitmap", K::Value, Id::PicKind},
@@ -311,6 +312,7 @@ const WordEntry* FindWord(TextView name) {
 enum class Dest : std::uint8_t {
   Body, FontTable, ColourTable, FieldInstruction, ListText, Numbering,
   NumberingBefore, NumberingAfter, Picture, Object,
+  Alternatives,  // \upr: its plain group is dropped, its \ud group read
 };
 
 struct GroupState {
@@ -499,6 +501,7 @@ RtfDocument RtfReader::Read() {
       else if (token.kind == RtfTokenKind::GroupClose) --skipDepth_;
       continue;
     }
+    if (!started_ && token.kind != RtfTokenKind::GroupOpen) continue;  // blanks before "{"
     const bool opened = justOpened_;
     justOpened_ = false;
     switch (token.kind) {
@@ -699,7 +702,9 @@ void RtfReader::OnDestination(const WordEntry& entry) {
         f.builder = story_;
         f.serial = story_->paragraphSerial;
         f.start = story_->paragraph.inlines.size();
-        noMerge_ = true;
+        // A link's result becomes inlines of its own; another field's
+        // result is plain text of the paragraph.
+        if (IsHyperlink(f.instruction)) noMerge_ = true;
       }
       break;
     case Id::ListText:
@@ -738,6 +743,12 @@ void RtfReader::OnDestination(const WordEntry& entry) {
     case Id::ObjectResult:
       if (s.dest == Dest::Object) s.dest = Dest::Body;
       break;
+    case Id::Alternatives:
+      if (inBody) s.dest = Dest::Alternatives;
+      break;
+    case Id::UnicodeAlternative:
+      if (s.dest == Dest::Alternatives) s.dest = Dest::Body;
+      break;
     default:
       break;
   }
@@ -771,7 +782,7 @@ void RtfReader::OnValue(Id id, int param, bool hasParam) {
     case Id::Colour: c.colour = colourAt(param); break;
     case Id::Highlight: c.highlight = colourAt(param); break;
     case Id::Lang: c.lang = param > 0 && param < 0x10000 ? param : 0; break;
-    case Id::UnicodeCount: s.uc = std::clamp(param, 0, 64); break;
+    case Id::UnicodeCount: s.uc = std::max(param, 0); break;
     case Id::Unicode: {
       skipChars_ = 0;
       const int value = param < 0 ? param + 65536 : param;
@@ -1167,6 +1178,7 @@ void RtfReader::EndRow() {
   if (!p.inlines.empty() || !p.listText.empty()) {
     p.format = State().para;
     p.format.inTable = true;
+    p.endFormat = State().chr;
     story.cell.paragraphs.push_back(std::move(p));
     story.paragraph = Paragraph{};
   }
@@ -1265,6 +1277,7 @@ FontEntry DefaultControlFont() {
   FontEntry font;
   font.name = u"MS Sans Serif";
   font.family = FontFamily::Swiss;
+  font.charset = 0;
   return font;
 }
 

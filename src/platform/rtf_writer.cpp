@@ -208,22 +208,19 @@ void RtfWriter::CollectFormat(const CharFormat& format) {
 }
 
 void RtfWriter::CollectParagraph(const Paragraph& p) {
-  // The number text is written before the paragraph's runs.
-  const bool numbered = p.format.numbering.kind != NumberKind::None || !p.listText.empty();
-  if (numbered) {
-    UseFont(p.listText.empty() && p.format.numbering.font >= 0 ? p.format.numbering.font
-                                                               : p.listFormat.font);
-    if (p.format.numbering.kind != NumberKind::None)
-      UseFont(p.format.numbering.font >= 0 ? p.format.numbering.font : p.listFormat.font);
-  }
-  if (p.inlines.empty()) CollectFormat(p.endFormat);
   for (const Inline& piece : p.inlines) {
     if (piece.kind == InlineKind::Field) {
       for (const Inline& r : piece.field->result) CollectFormat(r.format);
-    } else if (piece.kind == InlineKind::Text) {
+    } else {
       CollectFormat(piece.format);
     }
   }
+  CollectFormat(p.endFormat);
+  // The fonts of number texts come after the text's own, so that a list
+  // keeps the text font as \f0.
+  if (!p.listText.empty()) UseFont(p.listFormat.font);
+  if (p.format.numbering.kind != NumberKind::None)
+    UseFont(p.format.numbering.font >= 0 ? p.format.numbering.font : p.listFormat.font);
 }
 
 void RtfWriter::CollectTables() {
@@ -481,8 +478,9 @@ void RtfWriter::WriteParagraph(const Paragraph& p, bool lastInCell, bool markFor
   } else if (p.format.numbering.kind != NumberKind::None || !p.listText.empty()) {
     WriteListText(p);
   }
-  if (p.inlines.empty() && markFormat) WriteCharFormat(p.endFormat);
   WriteInlines(p.inlines);
+  // The paragraph mark has a format of its own, as in the control.
+  if (markFormat) WriteCharFormat(p.endFormat);
   if (lastInCell) {
     Word(u"cell");
     return;
@@ -499,6 +497,7 @@ void RtfWriter::WriteInlines(const std::vector<Inline>& inlines) {
         Chars(piece.text, cur_.font, false);
         break;
       case InlineKind::Picture:
+        WriteCharFormat(piece.format);
         WritePicture(*piece.picture);
         break;
       case InlineKind::Field:
