@@ -2,6 +2,7 @@
 #include <skeinlet/convert.hpp>
 
 #include "engine/rtf_to_html.hpp"
+#include "platform/rich_text_box.hpp"
 #include "text/errors.hpp"
 #include "text/text.hpp"
 
@@ -34,7 +35,12 @@ bool IsOn(const Text& flag) { return LCase(flag) == u"yes"; }
 }
 
 // Loads the RTF into the rich text control and reads back its rewrite.
-void CleanRtfRoundTrip(Text&) { MissingComponent("the rich text control"); }
+// The control (the hidden form's rtf1) lives for this one use only.
+void CleanRtfRoundTrip(Text& rtf) {
+  detail::RichTextBox rtf1;
+  rtf1.SetTextRTF(rtf);
+  rtf = rtf1.TextRTF();
+}
 
 Text TidyToXhtml(const Text&) { MissingComponent("the XHTML converter"); }
 
@@ -71,7 +77,10 @@ Text Convert::ConvertRTF(Text& mRTF_Text, Text& mHTML_Title, Text& mHTML_Colour,
 
 Text Convert::ConvertRTFPlain(Text& mRTF_Text) {
   SmallDocumentFix(mRTF_Text, kOtherFixLimit);
-  MissingComponent("the rich text control");
+  detail::RichTextBox rtf1;
+  rtf1.SetTextRTF(mRTF_Text);
+  mRTF_Text = rtf1.TextRTF();
+  return rtf1.GetText();
 }
 
 Text Convert::ConvertNoBody(Text& mRTF_Text, Text& mHTML_Title,
@@ -142,8 +151,23 @@ Text Convert::ConvertRTFXHTML(Text& mRTF_Text, Text& mHTML_Title,
   return TidyToXhtml(html);
 }
 
-Text Convert::ConvertPlainHTML(Text&, Text&, Text&, Text&, Text&, Text&) {
-  MissingComponent("the rich text control");
+Text Convert::ConvertPlainHTML(Text& mPlain_Text, Text& mHTML_Title,
+                               Text& mHTML_Colour, Text& mGenerator,
+                               Text& mLinks, Text& mDoDebug) {
+  {
+    detail::RichTextBox rtf1;
+    rtf1.SetText(mPlain_Text);
+    mPlain_Text = rtf1.TextRTF();
+  }
+  // Images are never converted; the fixed folder, format and base name
+  // only fill the engine's arguments.
+  Text images = u"no";
+  Text folder = u"C:\\windows\\temp\\";
+  Text format = u"jpg";
+  Text name = u"image";
+  Text mode = u"no";
+  return detail::RtfToHtml(mPlain_Text, mHTML_Title, mHTML_Colour, mGenerator,
+                           mLinks, mDoDebug, images, folder, format, name, mode);
 }
 
 // --- UTF-8 conveniences. ---

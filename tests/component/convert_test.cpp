@@ -5,6 +5,7 @@
 #include <random>
 
 #include "engine/state.hpp"
+#include "platform/rich_text_box.hpp"
 
 namespace skeinlet {
 namespace {
@@ -126,33 +127,49 @@ TEST(Convert, NoBodyHtmlBranch) {
   }
 }
 
-TEST(Convert, MissingComponentsRaiseAClearError) {
+TEST(Convert, RichTextControlMethods) {
   Convert conv;
-  auto rtfWithClean = [&](Text clean) {
-    return ErrorNumber([&] {
-      Args a;
-      a.rtf = Rtf(u"x");
-      a.clean = clean;
-      conv.ConvertRTF(a.rtf, a.title, a.colour, a.generator, a.links, a.debug,
-                      a.images, a.folder, a.format, a.clean, a.name);
-    });
+  const Text doc = Rtf(u"Hello {\\*\\junk zz}{\\b bold}");
+  auto viaConvertRtf = [&](Text rtf, Text clean) {
+    Args a;
+    a.rtf = std::move(rtf);
+    a.clean = std::move(clean);
+    return conv.ConvertRTF(a.rtf, a.title, a.colour, a.generator, a.links,
+                           a.debug, a.images, a.folder, a.format, a.clean, a.name);
   };
-  // The clean flag is trimmed and lower-cased.
-  EXPECT_EQ(rtfWithClean(u" YES "), Error::kCannotCreateObject);
-  EXPECT_EQ(rtfWithClean(u"y es"), 0);
+  // The clean flag (trimmed, lower-cased) sends the document through the
+  // control first: the engine sees the control's rewrite.
+  detail::RichTextBox box;
+  box.SetTextRTF(doc);
+  const Text rewritten = box.TextRTF();
+  ASSERT_NE(rewritten, doc);
+  const Text cleaned = viaConvertRtf(doc, u" YES ");
+  EXPECT_EQ(cleaned, viaConvertRtf(rewritten, u"no"));
+  EXPECT_NE(cleaned, viaConvertRtf(doc, u"no"));
+  EXPECT_EQ(viaConvertRtf(doc, u"y es"), viaConvertRtf(doc, u"no"));
 
-  try {
-    Text rtf = Rtf(u"x");
-    conv.ConvertRTFPlain(rtf);
-    FAIL() << "no error";
-  } catch (const Error& e) {
-    EXPECT_EQ(e.number(), 429);
-    EXPECT_EQ(e.source(), "Tarnwick_Skeinlet_Dll");
-    EXPECT_NE(e.description().find("rich text control"), std::string::npos);
-  }
+  // ConvertRTFPlain: the control's plain text; the argument holds its RTF.
+  Text rtf = Rtf(u"One\\par Two\\tab three");
+  EXPECT_EQ(conv.ConvertRTFPlain(rtf), u"One\r\nTwo\tthree");
+  EXPECT_TRUE(rtf.starts_with(u"{\\rtf1\\ansi\\ansicpg1252\\deff0"));
+
+  // ConvertPlainHTML: plain text becomes the control's RTF, then HTML in
+  // the control's default font; the argument holds that RTF.
+  Text plain = u"a < b\r\nnext";
+  Text title = u"T", colour = u"white", generator, links = u"no", debug = u"no";
+  const Text html = conv.ConvertPlainHTML(plain, title, colour, generator, links, debug);
+  EXPECT_NE(html.find(u"MS Sans Serif"), Text::npos);
+  EXPECT_NE(html.find(u"a &lt; b<br>next"), Text::npos) << ToUtf8(html);
+  EXPECT_TRUE(html.ends_with(u"</html>\r\n") || html.ends_with(u"</html>")) << ToUtf8(html);
+  // An empty text still gives the whole frame.
+  Text empty;
+  const Text frame = conv.ConvertPlainHTML(empty, title, colour, generator, links, debug);
+  EXPECT_NE(frame.find(u"<html>"), Text::npos);
+  EXPECT_NE(frame.find(u"</body>"), Text::npos);
+
+  // What is not built yet says so.
   EXPECT_EQ(ErrorNumber([&] { conv.ConvertHTML2RTF(std::string_view("<p>x</p>")); }), 429);
   EXPECT_EQ(ErrorNumber([&] { conv.ConvertRTFXHTML(std::string_view("{\\rtf1 x}")); }), 429);
-  EXPECT_EQ(ErrorNumber([&] { conv.ConvertPlainHTML(std::string_view("x")); }), 429);
   EXPECT_EQ(ErrorNumber([&] { conv.ConvertRTFHeader(std::string_view("{\\rtf1 x}")); }), 429);
 }
 
