@@ -2,7 +2,9 @@
 #include <skeinlet/convert.hpp>
 
 #include "engine/rtf_to_html.hpp"
+#include "helpers/xhtml_lists.hpp"
 #include "platform/rich_text_box.hpp"
+#include "platform/tidy_xhtml.hpp"
 #include "text/errors.hpp"
 #include "text/text.hpp"
 
@@ -18,6 +20,19 @@ using detail::Pos;
 using detail::Trim;
 
 constexpr Pos kConvertRtfFixLimit = 15000;
+
+// The small document that carries a page header through the rich text
+// control and the engine.
+constexpr TextView kHeaderRtfPrologue =
+    u"{\\rtf1\\ansi\\ansicpg1252\\deff0\\deflang2057{\\fonttbl{\\f0\\fswiss\\fprq2\\fcharset 0 Arial;}"
+    u"{\\f1\\fnil\\fcharset0 Times New Roman;}{\\f2\\fnil\\fcharset2 Symbol;}}";
+constexpr TextView kHeaderColourTable = u"{\\colortbl ;\\red0\\green0\\blue255;}";
+constexpr TextView kHeaderViewLine = u"\\viewkind4\\uc1\\pard\\lang1033\\fs20 ";
+
+// The word that marks a record header (patient records with transfer and
+// admission dates and a record number): its presence switches on the
+// emphasis rules of ConvertRTFHeader. Compared case-insensitively.
+constexpr TextView kHeaderMarkerWord = u"PATIENT";
 constexpr Pos kOtherFixLimit = 10000;
 
 // Short documents written by one old producer carry "\''b0 " for "\b0 ".
@@ -42,7 +57,11 @@ void CleanRtfRoundTrip(Text& rtf) {
   rtf = rtf1.TextRTF();
 }
 
-Text TidyToXhtml(const Text&) { MissingComponent("the XHTML converter"); }
+// The XHTML converter followed by the list fix-up.
+Text ToXhtml(const Text& html) {
+  Text x = detail::TidyDLL_ToXHTML(html);
+  return detail::FixXhtmlLists(x);
+}
 
 // Everything after the ">" that ends the first "<BODY" tag of `html`
 // (searched in `probe`, which has the same positions); all of html when
@@ -95,7 +114,7 @@ Text Convert::ConvertNoBody(Text& mRTF_Text, Text& mHTML_Title,
                                 mGenerator, mLinks, mDoDebug, mConvertImages,
                                 mImageFolder, mImageFormat, mImageName, mode);
   if (IsOn(mDoXHTML)) {
-    html = TidyToXhtml(html);
+    html = ToXhtml(html);
     constexpr TextView kDocType =
         u"<!DOCTYPE html PUBLIC \"-//W3C//DTD HTML 3.2//EN\">";
     detail::ReplaceIn(html, Text(kDocType) + u"\r\n", u"", Compare::Text);
@@ -111,9 +130,53 @@ Text Convert::ConvertNoBody(Text& mRTF_Text, Text& mHTML_Title,
   return html;
 }
 
-Text Convert::ConvertRTFHeader(Text&, Text&, Text&, Text&, Text&, Text&,
-                               Text&, Text&, Text&, Text&) {
-  MissingComponent("the rich text control");
+Text Convert::ConvertRTFHeader(Text& mRTF_Text, Text& mHTML_Title,
+                               Text& mHTML_Colour, Text& mGenerator,
+                               Text& mLinks, Text& mDoDebug,
+                               Text& mConvertImages, Text& mImageFolder,
+                               Text& mImageFormat, Text& mImageName) {
+  using detail::ReplaceIn;
+  Pos p = InStr(1, mRTF_Text, u"{\\headerf ", Compare::Text);
+  if (p == 0) p = InStr(1, mRTF_Text, u"{\\header ", Compare::Text);
+  if (p == 0) return Text();
+  Pos q = InStr(p, mRTF_Text, u"{\\footerf ", Compare::Text);
+  if (q == 0) q = InStr(p, mRTF_Text, u"{\\footer ", Compare::Text);
+  if (q == 0) return Text();
+
+  // The cut starts 10 characters after the mark whichever mark was found
+  // and ends two characters before the footer mark; a footer mark fewer
+  // than 11 characters on gives a negative length (error 5).
+  Text h = Text(kHeaderRtfPrologue) + u"\r\n" + Text(kHeaderColourTable) +
+           u"\r\n" + Text(kHeaderViewLine) + u"\r\n\\par \r\n";
+  h += Mid(mRTF_Text, p + 10, q - p - 11);
+  h += u"\r\n\\par }";
+  ReplaceIn(h, u"\r\npard\\", u"\\pard\\", Compare::Text);
+  ReplaceIn(h, u"\npard\\", u"\\pard\\", Compare::Text);
+  ReplaceIn(h, u"\rpard\\", u"\\pard\\", Compare::Text);
+
+  {
+    detail::RichTextBox rtf1;
+    rtf1.SetTextRTF(h);
+    h = rtf1.TextRTF();
+  }
+  Text mode = u"no";
+  Text html = detail::RtfToHtml(h, mHTML_Title, mHTML_Colour, mGenerator,
+                                mLinks, mDoDebug, mConvertImages, mImageFolder,
+                                mImageFormat, mImageName, mode);
+  if (InStr(1, html, kHeaderMarkerWord, Compare::Text) > 0) {
+    using detail::Occurrences;
+    ReplaceIn(html, u"\"Times New Roman\"", u"\"Arial\"", Compare::Text);
+    ReplaceIn(html, u"</font></b></b><font FACE=\"Arial\" >TRANSFER DATE:",
+              u"<tr><td></td><td></font></b></b><font FACE=\"Arial\" ><b>TRANSFER DATE:",
+              Compare::Text, Occurrences::First);
+    ReplaceIn(html, u"ADMISSION&nbsp;&nbsp;DATE:", u"<b>ADMISSION&nbsp;&nbsp;DATE:</b>",
+              Compare::Text, Occurrences::First);
+    ReplaceIn(html, u"</font></b></b><font FACE=\"Arial\" >",
+              u"<tr><td></td><td></font></b></b><font FACE=\"Arial\" ><b>",
+              Compare::Text, Occurrences::First);
+    ReplaceIn(html, u"MR#:", u"<b>MR#:</b>", Compare::Text, Occurrences::First);
+  }
+  return html;
 }
 
 Text Convert::ConvertRawHTML(Text& mRTF_Text, Text& mHTML_Title,
@@ -148,7 +211,7 @@ Text Convert::ConvertRTFXHTML(Text& mRTF_Text, Text& mHTML_Title,
                                       mGenerator, mLinks, mDoDebug,
                                       mConvertImages, mImageFolder,
                                       mImageFormat, mImageName, mode);
-  return TidyToXhtml(html);
+  return ToXhtml(html);
 }
 
 Text Convert::ConvertPlainHTML(Text& mPlain_Text, Text& mHTML_Title,

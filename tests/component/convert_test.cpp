@@ -169,8 +169,6 @@ TEST(Convert, RichTextControlMethods) {
 
   // What is not built yet says so.
   EXPECT_EQ(ErrorNumber([&] { conv.ConvertHTML2RTF(std::string_view("<p>x</p>")); }), 429);
-  EXPECT_EQ(ErrorNumber([&] { conv.ConvertRTFXHTML(std::string_view("{\\rtf1 x}")); }), 429);
-  EXPECT_EQ(ErrorNumber([&] { conv.ConvertRTFHeader(std::string_view("{\\rtf1 x}")); }), 429);
 }
 
 TEST(Convert, Utf8Overloads) {
