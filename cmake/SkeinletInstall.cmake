@@ -13,7 +13,16 @@ install(TARGETS skeinlet_shared skeinlet_static
 
 install(DIRECTORY "${PROJECT_SOURCE_DIR}/include/skeinlet"
   DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}
-  FILES_MATCHING PATTERN "*.hpp")
+  FILES_MATCHING PATTERN "*.hpp" PATTERN "*.h")
+install(FILES "${PROJECT_BINARY_DIR}/include/skeinlet/version.h"
+  DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/skeinlet)
+
+# pkg-config: skeinlet (shared); --static adds what the archive needs.
+file(RELATIVE_PATH SKEINLET_PC_UP "/root/${CMAKE_INSTALL_LIBDIR}/pkgconfig" "/root")
+configure_file("${CMAKE_CURRENT_LIST_DIR}/skeinlet.pc.in"
+  "${PROJECT_BINARY_DIR}/skeinlet.pc" @ONLY)
+install(FILES "${PROJECT_BINARY_DIR}/skeinlet.pc"
+  DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
 
 if(TARGET skeinlet)
   install(TARGETS skeinlet RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})

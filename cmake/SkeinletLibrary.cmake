@@ -22,13 +22,20 @@ endif()
 
 set(_skeinlet_deps PkgConfig::SKEINLET_TIDY PkgConfig::SKEINLET_STB)
 
+# The version header is generated into the build tree and installed with
+# the public headers.
+configure_file("${CMAKE_CURRENT_LIST_DIR}/version.h.in"
+  "${PROJECT_BINARY_DIR}/include/skeinlet/version.h" @ONLY)
+file(GLOB SKEINLET_PUBLIC_C_HEADERS CONFIGURE_DEPENDS
+  "${PROJECT_SOURCE_DIR}/include/skeinlet/*.h")
+
 add_library(skeinlet_objects OBJECT ${SKEINLET_SOURCES} ${SKEINLET_PUBLIC_HEADERS})
 set_target_properties(skeinlet_objects PROPERTIES
   POSITION_INDEPENDENT_CODE ON
   CXX_VISIBILITY_PRESET hidden
   VISIBILITY_INLINES_HIDDEN ON)
 target_include_directories(skeinlet_objects
-  PUBLIC "${PROJECT_SOURCE_DIR}/include"
+  PUBLIC "${PROJECT_SOURCE_DIR}/include" "${PROJECT_BINARY_DIR}/include"
   PRIVATE "${PROJECT_SOURCE_DIR}/src")
 target_link_libraries(skeinlet_objects PRIVATE skeinlet_warnings ${_skeinlet_deps})
 
@@ -40,6 +47,7 @@ function(_skeinlet_package target kind)
     VISIBILITY_INLINES_HIDDEN ON)
   target_include_directories(${target} PUBLIC
     $<BUILD_INTERFACE:${PROJECT_SOURCE_DIR}/include>
+    $<BUILD_INTERFACE:${PROJECT_BINARY_DIR}/include>
     $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}>)
   target_compile_features(${target} PUBLIC cxx_std_20)
   target_link_libraries(${target} PRIVATE ${_skeinlet_deps})

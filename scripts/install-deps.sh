@@ -16,6 +16,8 @@ PACKAGES=(
   libtidy-dev
   libstb-dev
   clang
+  python3
+  libxml2-utils
 )
 
 missing=()

@@ -8,6 +8,8 @@
 // lower-cased, because the converter itself decides what a value means.
 #pragma once
 
+#include <skeinlet/version.h>
+
 #include <array>
 #include <cstddef>
 #include <optional>
@@ -21,7 +23,7 @@
 
 namespace skeinlet::cli {
 
-inline constexpr std::string_view kVersion = "0.1.0";
+inline constexpr std::string_view kVersion = SKEINLET_VERSION_STRING;
 
 enum class Method {
   ConvertRTF,
