@@ -73,12 +73,24 @@ constexpr std::array<Subcommand, 8> kSubcommands = {{
 }};
 
 // A long option of the tool itself, spelled --name VALUE or --name=VALUE.
-enum class Own { None, InputEncoding, Output };
+enum class Own { None, InputEncoding, Output, OutDir, Jobs };
 
 Own FindOwn(std::string_view flag) {
   if (flag == "--input-encoding") return Own::InputEncoding;
   if (flag == "--output") return Own::Output;
+  if (flag == "--out-dir") return Own::OutDir;
+  if (flag == "--jobs") return Own::Jobs;
   return Own::None;
+}
+
+bool SetSwitch(Invocation& inv, std::string_view arg) {
+  using Progress = Invocation::Progress;
+  if (arg == "--keep-going") inv.keep_going = true;
+  else if (arg == "--force") inv.force = true;
+  else if (arg == "--progress") inv.progress = Progress::Always;
+  else if (arg == "--no-progress") inv.progress = Progress::Never;
+  else return false;
+  return true;
 }
 
 std::string Quoted(std::string_view s) {
@@ -90,6 +102,17 @@ std::string Quoted(std::string_view s) {
 
 [[noreturn]] void Fail(std::string message) {
   throw UsageError(std::move(message));
+}
+
+unsigned ParseJobs(std::string_view n) {
+  const bool digits = !n.empty() && n.size() <= 4 &&
+                      n.find_first_not_of("0123456789") == std::string_view::npos;
+  unsigned jobs = 0;
+  if (digits)
+    for (const char c : n) jobs = jobs * 10 + static_cast<unsigned>(c - '0');
+  if (jobs < 1 || jobs > 1000)
+    Fail("--jobs takes a number from 1 to 1000, not " + Quoted(n));
+  return jobs;
 }
 
 // The value of an option written without '=': the next argument, which
@@ -185,12 +208,14 @@ Invocation ParseArguments(std::span<const std::string_view> args) {
     const std::string_view arg = args[i];
 
     if (options_done || arg == "-" || !arg.starts_with('-')) {
-      if (have_input) {
-        Fail("more than one input file (" + Quoted(inv.input) + " and " +
-             Quoted(arg) + ")");
-      }
-      inv.input = std::string(arg);
+      inv.inputs.emplace_back(arg);
+      if (!have_input) inv.input = std::string(arg);
       have_input = true;
+      continue;
+    }
+    if (SetSwitch(inv, arg)) continue;
+    if (arg == "-j") {
+      inv.jobs = ParseJobs(NextValue(args, i, arg));
       continue;
     }
     if (arg == "--") {
@@ -237,10 +262,25 @@ Invocation ParseArguments(std::span<const std::string_view> args) {
       case Own::Output:
         inv.output = std::string(value());
         continue;
+      case Own::OutDir:
+        inv.out_dir = std::string(value());
+        continue;
+      case Own::Jobs:
+        inv.jobs = ParseJobs(value());
+        continue;
       case Own::None:
         break;
     }
     Fail("unknown option " + Quoted(flag));
+  }
+  if (inv.out_dir) {
+    if (inv.output) Fail("-o names one output file; with --out-dir each input gets its own");
+    if (inv.inputs.empty()) Fail("--out-dir needs at least one input file or folder");
+    for (const std::string& input : inv.inputs)
+      if (input == "-") Fail("standard input cannot be part of a batch (--out-dir)");
+  } else if (inv.inputs.size() > 1) {
+    Fail("more than one input file (" + Quoted(inv.inputs[0]) + " and " +
+         Quoted(inv.inputs[1]) + "); use --out-dir DIR to convert several");
   }
   return inv;
 }

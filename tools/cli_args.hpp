@@ -88,6 +88,15 @@ struct Invocation {
   std::optional<std::string> output;  // absent: standard output
   InputEncoding encoding = InputEncoding::Auto;
 
+  // Batch conversion: several files or folders into one output folder.
+  enum class Progress { Auto, Always, Never };
+  std::vector<std::string> inputs;     // every FILE of the command line
+  std::optional<std::string> out_dir;  // present: batch mode
+  unsigned jobs = 1;
+  bool keep_going = false;
+  bool force = false;
+  Progress progress = Progress::Auto;
+
   // The value of an option as given, or "" when it was not given.
   const std::string& Value(Option option) const;
 };

@@ -1,5 +1,7 @@
 #include "cli_run.hpp"
 
+#include "cli_batch.hpp"
+
 #include <cerrno>
 #include <cstring>
 #include <new>
@@ -155,6 +157,10 @@ int RunConversion(const Invocation& inv, std::FILE* in, std::FILE* out) {
 
 }  // namespace
 
+Text ConvertDocument(const Invocation& inv, Text document) {
+  return Convert(inv, std::move(document));
+}
+
 std::string EncodeOutput(const Subcommand& command, TextView result) {
   return command.writes_rtf ? EncodeRtfCp1252(result)
                             : skeinlet::ToUtf8(result);
@@ -186,6 +192,7 @@ int Run(std::span<const std::string_view> args, std::FILE* in, std::FILE* out,
         return kExitOk;
       }
       case Invocation::Action::Convert:
+        if (inv.out_dir) return RunBatch(inv, err);
         return RunConversion(inv, in, out);
     }
     return kExitOk;

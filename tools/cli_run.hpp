@@ -19,6 +19,10 @@ inline constexpr int kExitUsage = 2;
 int Run(std::span<const std::string_view> args, std::FILE* in, std::FILE* out,
         std::FILE* err) noexcept;
 
+// One conversion with the options of the command line. Throws
+// skeinlet::Error.
+Text ConvertDocument(const Invocation& inv, Text document);
+
 // The text that a conversion hands back, as bytes: Windows-1252 with \uN?
 // escapes for RTF, UTF-8 for everything else.
 std::string EncodeOutput(const Subcommand& command, TextView result);
