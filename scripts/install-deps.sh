@@ -18,6 +18,7 @@ PACKAGES=(
   clang
   python3
   libxml2-utils
+  help2man
 )
 
 missing=()

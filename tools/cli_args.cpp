@@ -293,9 +293,12 @@ Invocation ParseArguments(const std::vector<std::string>& args) {
 std::string OverallHelp() {
   std::string out =
       "Usage: skeinlet COMMAND [OPTIONS] [FILE]\n"
+      "       skeinlet COMMAND [OPTIONS] --out-dir DIR FILE|FOLDER...\n"
       "\n"
       "Converts a document read from FILE, or from standard input when FILE\n"
-      "is '-' or absent, and writes the result to standard output.\n"
+      "is '-' or absent, and writes the result to standard output. With\n"
+      "--out-dir, converts every FILE and every document found in each\n"
+      "FOLDER into DIR.\n"
       "\n"
       "Commands:\n";
   for (const Subcommand& command : kSubcommands) {
@@ -312,11 +315,23 @@ std::string OverallHelp() {
       "                          cp1252)\n"
       "  -h, --help              show the options of a command\n"
       "\n"
+      "Batch options (with --out-dir):\n"
+      "  --out-dir DIR           write each result into DIR, named after its\n"
+      "                          input with the command's extension; folders\n"
+      "                          keep their layout under DIR\n"
+      "  -j, --jobs N            convert N documents at a time (default 1)\n"
+      "  --keep-going            go on after a document fails\n"
+      "  --force                 replace outputs that exist already\n"
+      "  --progress, --no-progress\n"
+      "                          show or hide the progress line (default:\n"
+      "                          shown when standard error is a terminal)\n"
+      "\n"
       "  skeinlet --help         this text\n"
       "  skeinlet --version      the version\n"
       "\n"
-      "Example:\n"
+      "Examples:\n"
       "  skeinlet rtf2html samples/sample.rtf -o sample.html\n"
+      "  skeinlet rtf2html --out-dir html --jobs 2 --keep-going letters/\n"
       "\n"
       "Run 'skeinlet COMMAND --help' for the options of a command.\n";
   return out;
@@ -357,6 +372,8 @@ std::string CommandHelp(const Subcommand& command) {
       "  -o, --output FILE     write to FILE instead of standard output\n"
       "  --input-encoding ENC  read the input as utf-8 or cp1252\n"
       "  -h, --help            show this help\n"
+      "  --out-dir DIR FILE|FOLDER...  convert many documents into DIR\n"
+      "  (with -j N, --keep-going, --force, --progress; see skeinlet --help)\n"
       "\n"
       "Example:\n  ";
   out += command.example;
