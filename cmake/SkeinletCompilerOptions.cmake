@@ -26,3 +26,17 @@ if(SKEINLET_SANITIZE)
   add_compile_options(${_skeinlet_sanitize_flags})
   add_link_options(${_skeinlet_sanitize_flags})
 endif()
+
+# The fuzz build: every object instrumented for libFuzzer's coverage and
+# checked by ASan and UBSan; only the fuzz targets link the fuzzer's main.
+if(SKEINLET_BUILD_FUZZ)
+  if(NOT CMAKE_CXX_COMPILER_ID MATCHES "Clang")
+    message(FATAL_ERROR "SKEINLET_BUILD_FUZZ needs clang (CMAKE_CXX_COMPILER=clang++)")
+  endif()
+  set(_skeinlet_fuzz_flags
+    -fsanitize=fuzzer-no-link,address,undefined
+    -fno-omit-frame-pointer
+    -fno-sanitize-recover=undefined)
+  add_compile_options(${_skeinlet_fuzz_flags})
+  add_link_options(-fsanitize=address,undefined)
+endif()

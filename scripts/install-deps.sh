@@ -16,6 +16,7 @@ PACKAGES=(
   libtidy-dev
   libstb-dev
   clang
+  libclang-rt-dev
   python3
   libxml2-utils
   help2man
