@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "method_args.hpp"
+
 #include <random>
 
 #include "engine/state.hpp"
@@ -12,18 +14,8 @@ namespace {
 
 using detail::State;
 
-// The arguments of one RTF method call, as a host would hold them.
-struct Args {
-  Text rtf, title = u"T", colour = u"white", generator, links = u"no",
-            debug = u"no", images = u"no", folder, format, clean = u"no",
-            name, xhtml = u"no";
-};
-
-// A document as a word processor writes it.
-Text Rtf(TextView body) {
-  return u"{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\fswiss Arial;}}\r\n\\viewkind4\\uc1\\pard\\f0\\fs20 " +
-         Text(body) + u"\\par\r\n}\r\n";
-}
+using test_support::Args;
+using test_support::Rtf;
 
 // A document of exactly `length` characters that holds "\''b0 ".
 Text PaddedWithB0(std::size_t length) {

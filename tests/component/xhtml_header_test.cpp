@@ -3,21 +3,15 @@
 
 #include <gtest/gtest.h>
 
+#include "method_args.hpp"
+
 #include "text/text.hpp"
 
 namespace skeinlet {
 namespace {
 
-struct Args {
-  Text rtf, title = u"T", colour = u"white", generator, links = u"no",
-            debug = u"no", images = u"no", folder, format, clean = u"no",
-            name, xhtml = u"no";
-};
-
-Text Rtf(TextView body) {
-  return u"{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\fswiss Arial;}}\r\n\\viewkind4\\uc1\\pard\\f0\\fs20 " +
-         Text(body) + u"\\par\r\n}\r\n";
-}
+using test_support::Args;
+using test_support::Rtf;
 
 Text NoBody(TextView body, Text xhtml) {
   Convert conv;
