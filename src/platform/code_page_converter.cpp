@@ -2,9 +2,7 @@
 
 #include "text/errors.hpp"
 
-#include <iconv.h>
-
-#include <cerrno>
+#include <memory>
 #include <string>
 
 namespace skeinlet::detail {
@@ -29,59 +27,34 @@ bool Supported(int codePage) {
   }
 }
 
-// Decodes a stretch of bytes; a byte that cannot start a character is one
-// replacement character and decoding goes on after it.
-void DecodeBytes(iconv_t cd, std::string& bytes, Text& out) {
+// Decodes a stretch of bytes. A lead byte of a double-byte page left
+// without its trail byte at the end is one replacement character.
+void DecodeBytes(CodePageDecoder& decoder, std::string& bytes, Text& out) {
   if (bytes.empty()) return;
-  char* in = bytes.data();
-  std::size_t inLeft = bytes.size();
-  char16_t buffer[512];
-  while (inLeft > 0) {
-    char* outPtr = reinterpret_cast<char*>(buffer);
-    std::size_t outLeft = sizeof buffer;
-    const std::size_t r = iconv(cd, &in, &inLeft, &outPtr, &outLeft);
-    out.append(buffer, (sizeof buffer - outLeft) / sizeof(char16_t));
-    if (r == static_cast<std::size_t>(-1)) {
-      if (errno == E2BIG) continue;
-      // EILSEQ or an incomplete sequence at the end.
-      out.push_back(kReplacement);
-      ++in;
-      --inLeft;
-      iconv(cd, nullptr, nullptr, nullptr, nullptr);
-    }
+  decoder.Decode(bytes, out);
+  if (decoder.doubleByte()) {
+    std::size_t i = 0;
+    while (i < bytes.size())
+      i += decoder.IsLeadByte(static_cast<unsigned char>(bytes[i])) ? 2 : 1;
+    if (i > bytes.size()) out.push_back(kReplacement);
   }
-  // Flush what a stateful code page still holds.
-  char* outPtr = reinterpret_cast<char*>(buffer);
-  std::size_t outLeft = sizeof buffer;
-  iconv(cd, nullptr, nullptr, &outPtr, &outLeft);
-  out.append(buffer, (sizeof buffer - outLeft) / sizeof(char16_t));
   bytes.clear();
 }
 
 }  // namespace
 
-CodePageConverter::~CodePageConverter() {
-  for (auto& [page, handle] : handles_)
-    iconv_close(static_cast<iconv_t>(handle));
-}
+CodePageConverter::CodePageConverter() = default;
+CodePageConverter::~CodePageConverter() = default;
 
-void* CodePageConverter::Open(int codePage) {
+CodePageDecoder& CodePageConverter::Open(int codePage) {
   if (!Supported(codePage)) RaiseError(Error::kInvalidCall);
-  auto found = handles_.find(codePage);
-  if (found != handles_.end()) return found->second;
-  const std::string name = "CP" + std::to_string(codePage);
-  iconv_t cd = iconv_open("UTF-16LE", name.c_str());
-  if (cd == reinterpret_cast<iconv_t>(-1))
-    RaiseError(Error::kCannotCreateObject, Error::kDefaultSource,
-               Error::StandardDescription(Error::kCannotCreateObject) +
-                   ": no converter for code page " + std::to_string(codePage));
-  handles_.emplace(codePage, cd);
-  return cd;
+  std::unique_ptr<CodePageDecoder>& decoder = decoders_[codePage];
+  if (!decoder) decoder = std::make_unique<CodePageDecoder>(codePage);
+  return *decoder;
 }
 
 Text CodePageConverter::Decode(int codePage, TextView escapes) {
-  iconv_t cd = static_cast<iconv_t>(Open(codePage));
-  iconv(cd, nullptr, nullptr, nullptr, nullptr);
+  CodePageDecoder& cd = Open(codePage);
   Text out;
   std::string bytes;
   const std::size_t n = escapes.size();

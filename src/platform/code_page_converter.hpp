@@ -9,15 +9,17 @@
 // are not part of an escape are passed through.
 #pragma once
 
+#include "platform/code_page.hpp"
 #include "text/text.hpp"
 
 #include <map>
+#include <memory>
 
 namespace skeinlet::detail {
 
 class CodePageConverter {
  public:
-  CodePageConverter() = default;
+  CodePageConverter();
   CodePageConverter(const CodePageConverter&) = delete;
   CodePageConverter& operator=(const CodePageConverter&) = delete;
   ~CodePageConverter();
@@ -40,8 +42,8 @@ class CodePageConverter {
   Text Decode(int codePage, TextView escapes);
 
  private:
-  void* Open(int codePage);
-  std::map<int, void*> handles_;
+  CodePageDecoder& Open(int codePage);
+  std::map<int, std::unique_ptr<CodePageDecoder>> decoders_;
 };
 
 }  // namespace skeinlet::detail
