@@ -38,7 +38,7 @@ for target in "${targets[@]}"; do
     *) kind=rtf; dict="$root/fuzz/rtf.dict" ;;
   esac
   if [ -d "$corpus/$kind" ]; then
-    find "$corpus/$kind" -type f -size -200k -name "*.$kind*" -exec cp -t "$seeds" {} + 2>/dev/null || true
+    find "$corpus/$kind" -type f -size -32k -name "*.$kind*" -exec cp -t "$seeds" {} + 2>/dev/null || true
   fi
   cp "$root"/samples/* "$seeds/" 2>/dev/null || true
   if [ -d "$root/tests/data/regress/$target" ]; then cp "$root/tests/data/regress/$target"/* "$seeds/" 2>/dev/null || true; fi
@@ -46,7 +46,7 @@ for target in "${targets[@]}"; do
   if ! ASAN_OPTIONS="detect_leaks=1:allocator_may_return_null=1" \
        UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1" \
        "$build/fuzz/fuzz_$target" "$work" "$seeds" -dict="$dict" \
-         -max_total_time="$seconds" -timeout=20 -rss_limit_mb=4096 -max_len=262144 \
+         -max_total_time="$seconds" -timeout=20 -rss_limit_mb=4096 -max_len=65536 \
          -artifact_prefix="$findings/" -print_final_stats=1 2>"$build/fuzz_$target.log"; then
     echo "fuzz_$target: FINDING, see $findings and $build/fuzz_$target.log" >&2
     tail -n 40 "$build/fuzz_$target.log" >&2
