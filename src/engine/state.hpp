@@ -55,6 +55,13 @@ struct ConversionState {
   BoundedArray<std::int16_t> FontCharsets;
   Text NonWesternFonts = u"no";
   BoundedArray<Text> FontSizeMap;
+
+  // --- Address scans: the tables are rebuilt before every scan, the found
+  // lists re-created empty at the start of each scan ---
+  BoundedArray<Text> LinkPrefixes;
+  BoundedArray<Text> LinkTerminators;
+  BoundedArray<Text> FoundLinks;
+  BoundedArray<Text> FoundMail;
 };
 
 // The calling thread's state.
