@@ -7,8 +7,11 @@ namespace skeinlet::detail {
 
 Text MarkCellBoundaries(Text rtf) {
   constexpr TextView kWord = u"\\cellx";
-  // A "\cellx" whose number cannot be read stays, and the search steps past
-  // it; otherwise it would be found again for ever.
+  // A "\cellx" whose word does not give a number that can be replaced stays,
+  // and the search steps past it; otherwise it would be found again for
+  // ever. That covers a word that is not numeric ("\cellx\cell") and one
+  // that is numeric only after its blanks are stripped ("\cellx9690 2" gives
+  // "96902", and "\cellx96902" does not occur).
   Pos from = 1;
   while (from <= Len(rtf)) {
     const Pos p = InStr(from, rtf, kWord, Compare::Text);
@@ -27,8 +30,8 @@ Text MarkCellBoundaries(Text rtf) {
     ReplaceIn(word, u"\\", u"");
     ReplaceIn(word, u" ", u"");
     word = Trim(word);
-    if (IsNumeric(word)) {
-      ReplaceIn(rtf, Text(kWord) + word, CellBoundaryMark, Compare::Text);
+    if (IsNumeric(word) &&
+        ReplaceIn(rtf, Text(kWord) + word, CellBoundaryMark, Compare::Text) > 0) {
       from = 1;
     } else {
       from = p + 1;

@@ -25,6 +25,13 @@ TEST(MarkCellBoundaries, LastWordWithoutABackslashAfterIt) {
 TEST(MarkCellBoundaries, StepsPastAWordThatIsNoNumber) {
   EXPECT_EQ(MarkCellBoundaries(u"\\cellx\\cell\\cellx720\\pard"), u"\\cellx\\cell\\ÎôÎôÎô\\pard");
   EXPECT_EQ(MarkCellBoundaries(u"\\cellxabc\\cellxdef\\x"), u"\\cellxabc\\cellxdef\\x");
+  // Numeric only once its blank is stripped: "96902" is not in the text, so
+  // that word stays and the next one is still marked (this once looped).
+  EXPECT_EQ(MarkCellBoundaries(u"\\cellx9690 2\\cell\\cellx770\\pard"),
+            u"\\cellx9690 2\\cell\\ÎôÎôÎô\\pard");
+  // A word whose number is found elsewhere: that one is replaced, this one
+  // stays.
+  EXPECT_EQ(MarkCellBoundaries(u"\\cellx 7\\x\\cellx7\\y"), u"\\cellx 7\\x\\ÎôÎôÎô\\y");
 }
 
 }  // namespace
