@@ -558,6 +558,9 @@ RtfDocument RtfReader::Read() {
 }
 
 void RtfReader::StartSkipping() {
+  // A destination word in the document's own group (not at the start of a
+  // group of its own) has no group to skip: the word is ignored.
+  if (stack_.size() <= 1) return;
   // The group's state was pushed when it opened; a skipped group needs none.
   stack_.pop_back();
   skipDepth_ = 1;

@@ -36,6 +36,9 @@ TEST(RichTextBadInput, UnbalancedBraces) {
   EXPECT_EQ(PlainOf(u"{\\rtf1 {\\fonttbl{\\f0 Arial"), u"");
   EXPECT_EQ(PlainOf(u"{\\rtf1"), u"");
   EXPECT_EQ(PlainOf(u"{\\rtf"), u"");
+  // A destination word in the document's own group skips nothing, and the
+  // groups after it still read (this once read outside the group stack).
+  EXPECT_EQ(PlainOf(u"{\\rtf1 a\\generator x;{\\b b}{\\i c}}"), u"ax;bc");
 }
 
 TEST(RichTextBadInput, HugeNumbersAndLongWords) {
