@@ -27,6 +27,16 @@ if(SKEINLET_SANITIZE)
   add_link_options(${_skeinlet_sanitize_flags})
 endif()
 
+# The thread sanitizer build, for the tests that convert on many threads.
+option(SKEINLET_SANITIZE_THREAD "Build everything with ThreadSanitizer" OFF)
+if(SKEINLET_SANITIZE_THREAD)
+  if(SKEINLET_SANITIZE)
+    message(FATAL_ERROR "ThreadSanitizer and AddressSanitizer cannot be combined")
+  endif()
+  add_compile_options(-fsanitize=thread -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=thread)
+endif()
+
 # The fuzz build: every object instrumented for libFuzzer's coverage and
 # checked by ASan and UBSan; only the fuzz targets link the fuzzer's main.
 if(SKEINLET_BUILD_FUZZ)

@@ -2,7 +2,7 @@
 # Configures and builds Skeinlet: build/ normally, build-asan/ with
 # --sanitize. Installs the Debian packages first when some are missing.
 #
-#   scripts/build.sh [--sanitize] [--target NAME] [-DNAME=VALUE...]
+#   scripts/build.sh [--sanitize|--tsan] [--target NAME] [-DNAME=VALUE...]
 # Prints the build folder on its last line.
 set -euo pipefail
 
@@ -19,6 +19,10 @@ while [ "$#" -gt 0 ]; do
       build_dir="$root/build-asan"
       cmake_args+=(-DSKEINLET_SANITIZE=ON -DSKEINLET_BUILD_BENCH=OFF)
       ;;
+    --tsan)
+      build_dir="$root/build-tsan"
+      cmake_args+=(-DSKEINLET_SANITIZE_THREAD=ON -DSKEINLET_BUILD_BENCH=OFF)
+      ;;
     --target)
       [ "$#" -gt 0 ] || { echo "build.sh: --target needs a name" >&2; exit 2; }
       build_args+=(--target "$1")
@@ -26,7 +30,7 @@ while [ "$#" -gt 0 ]; do
       ;;
     -D*) cmake_args+=("$arg") ;;
     *)
-      echo "usage: scripts/build.sh [--sanitize] [--target NAME] [-DNAME=VALUE...]" >&2
+      echo "usage: scripts/build.sh [--sanitize|--tsan] [--target NAME] [-DNAME=VALUE...]" >&2
       exit 2
       ;;
   esac

@@ -7,7 +7,9 @@
 
 #include "text/errors.hpp"
 
+#include <clocale>
 #include <memory>
+#include <mutex>
 #include <string>
 
 namespace skeinlet::detail {
@@ -64,10 +66,25 @@ void ShapeTail(std::string& out) {
   }
 }
 
+// libtidy's tidyCreate sets the process locale from the environment
+// (setlocale(LC_ALL, "")) to choose its message language, and leaves it
+// so. A library must not change its host's locale, and setlocale is not
+// safe to call from several threads at once: documents are created one at
+// a time, and the host's locale is put back straight after.
+TidyDoc CreateDoc() {
+  static std::mutex mutex;
+  std::lock_guard lock(mutex);
+  const char* current = std::setlocale(LC_ALL, nullptr);
+  const std::string saved = current != nullptr ? current : "C";
+  TidyDoc doc = tidyCreate();
+  std::setlocale(LC_ALL, saved.c_str());
+  return doc;
+}
+
 }  // namespace
 
 Text TidyDLL_ToXHTML(TextView html) {
-  std::unique_ptr<TidyDoc, DocDeleter> holder(new TidyDoc(tidyCreate()));
+  std::unique_ptr<TidyDoc, DocDeleter> holder(new TidyDoc(CreateDoc()));
   TidyDoc doc = *holder;
 
   Set(doc, TidyXhtmlOut, true);

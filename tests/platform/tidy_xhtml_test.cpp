@@ -2,6 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <stdlib.h>
+
+#include <clocale>
+#include <string>
+
 namespace skeinlet::detail {
 namespace {
 
@@ -21,6 +26,15 @@ TEST(TidyXhtml, GivesAnXhtmlDocumentWithAFixedTail) {
   // empty elements are closed.
   EXPECT_NE(x.find(u"caf\u00E9 \u20AC \u65E5\u672C&#160;x<br />"), Text::npos);
   EXPECT_EQ(x.find(u"&nbsp;"), Text::npos);
+}
+
+TEST(TidyXhtml, LeavesTheHostsLocaleAlone) {
+  // libtidy would switch the process to the environment's locale.
+  const std::string before = std::setlocale(LC_ALL, nullptr);
+  ::setenv("LC_ALL", "C.UTF-8", 1);
+  TidyDLL_ToXHTML(u"<p>x</p>");
+  ::unsetenv("LC_ALL");
+  EXPECT_EQ(std::setlocale(LC_ALL, nullptr), before);
 }
 
 TEST(TidyXhtml, BadInputStillGivesAWellShapedDocument) {
