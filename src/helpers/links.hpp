@@ -8,6 +8,9 @@
 
 #include "text/text.hpp"
 
+#include <cstdint>
+#include <vector>
+
 namespace skeinlet::detail {
 
 void BuildLinkPrefixes();
@@ -20,8 +23,94 @@ void LinkWebAddresses(Text& html);
 void LinkWrappedAddresses(Text& html);
 void LinkEmailAddresses(Text& html);
 
+// The e-mail scanner's checks: the cleaned address, or "" when the
+// candidate holds none; a word with stray punctuation cut off its ends.
+Text ValidateEmail(TextView candidate);
+Text StripAddressPunctuation(TextView word);
+
 // These return the rewritten HTML.
 Text TidyUnderlinedLinks(Text html);
 Text LinkUnderlinedAddresses(Text html);
+
+// --- The scanners' working copy ---
+//
+// The scanners search a lower-cased twin of the HTML and cut from the HTML
+// itself, lower-casing the whole text again after every change. The Edit
+// form keeps both texts in gap buffers changed only where the edit is, and
+// looks for all entries of a table in one pass; the Plain form rebuilds and
+// lower-cases the whole text after every change and looks for each entry
+// with its own InStr, as the scanners were first written. Both give the
+// same text; the tests run both.
+enum class LinkScanMode : std::uint8_t { Edit, Plain };
+
+void LinkWebAddresses(Text& html, LinkScanMode mode);
+void LinkWrappedAddresses(Text& html, LinkScanMode mode);
+void LinkEmailAddresses(Text& html, LinkScanMode mode);
+
+// "<a href=" + quote + target + quote + ">" + label + "</a>".
+Text LinkAnchor(TextView target, TextView label);
+
+// A scan table's entries, grouped by first code unit for the one-pass search.
+struct LinkEntries {
+  explicit LinkEntries(std::vector<Text> entries);
+  // Whether some one-character entry is `c`.
+  bool HasUnit(char16_t c) const noexcept;
+
+  std::vector<Text> items;
+  bool anyEmpty = false;
+  std::vector<std::uint16_t> bucketOf;  // first unit -> bucket number + 1
+  std::vector<std::vector<std::uint16_t>> buckets;  // entry indices, in order
+};
+
+class LinkScanText {
+ public:
+  LinkScanText(Text html, LinkScanMode mode);
+
+  Pos Length() const noexcept { return static_cast<Pos>(buf_.size() - GapLength()); }
+  // Mid(html, start, length) and Mid(lc, start, length).
+  Text Cut(Pos start, Pos length) const;
+  Text CutLower(Pos start, Pos length) const;
+  // The character of lc at p; 0 beyond the end; p < 1 is error 5.
+  char16_t LowerChar(Pos p) const;
+  // InStr(from, lc, find).
+  Pos Find(Pos from, TextView find) const;
+
+  // Step 1 of the scans: every entry is looked for in lc from `start`; an
+  // entry found below `best` makes best its position (or, when
+  // `bestAfterEntry`, the position just after it) and becomes `prefix`.
+  void EarliestPrefix(Pos start, const LinkEntries& entries,
+                      bool bestAfterEntry, Pos& best, Text& prefix) const;
+  // Every entry is looked for in lc from `from`; the lowest hit below
+  // `end` is returned, else `end`.
+  Pos EarliestTerminator(Pos from, Pos end, const LinkEntries& entries) const;
+
+  // html = Left(html, keep) & insert & Mid(html, resume); lc follows.
+  void Splice(Pos keep, TextView insert, Pos resume);
+
+  Text Take();
+
+ private:
+  std::size_t GapLength() const noexcept { return gapEnd_ - gapBegin_; }
+  std::size_t Index(std::size_t i) const noexcept {
+    return i < gapBegin_ ? i : i + GapLength();
+  }
+  bool LowerMatchesAt(std::size_t i, TextView entry) const noexcept;
+  // 0-based index of the first position in [from, below) at which an entry
+  // occurs in lc, and the first such entry; npos when none.
+  std::size_t ScanEntries(std::size_t from, std::size_t below,
+                          const LinkEntries& entries,
+                          std::size_t& which) const noexcept;
+  // The same for one entry.
+  std::size_t ScanEntry(std::size_t from, std::size_t below,
+                        TextView entry) const noexcept;
+  void MoveGap(std::size_t to);
+  void Reserve(std::size_t insert);
+
+  LinkScanMode mode_;
+  Text buf_;    // html, with the gap
+  Text lower_;  // lc, with the same gap
+  std::size_t gapBegin_ = 0;
+  std::size_t gapEnd_ = 0;
+};
 
 }  // namespace skeinlet::detail

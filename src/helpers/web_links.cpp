@@ -1,0 +1,543 @@
+// Web addresses, news addresses, UNC and drive paths to anchors
+// (LinkWebAddresses), and the wrapped "&lt;file:" / "&lt;mailto:" form
+// (LinkWrappedAddresses), with the scan tables they share and the working
+// copy both scanners (and LinkEmailAddresses) search.
+#include "helpers/links.hpp"
+
+#include "engine/state.hpp"
+#include "text/errors.hpp"
+
+#include <algorithm>
+#include <utility>
+
+namespace skeinlet::detail {
+
+// ---------------------------------------------------------------------------
+// Scan tables
+
+namespace {
+
+// In table order; entries 74 to 78 close the table so that the scans, which
+// stop three entries short of its end, never end an address at ":", at the
+// second backslash or at "/".
+constexpr TextView kLinkTerminators[] = {
+    u" ",      u"\n",     u"\r",     u"}",      u"{",      u">",
+    u">",      u"<",      u">",      u"|",      u"(",      u")",
+    u"*",      u"^",      u"\"",     u"`",      u"\u00AC", u"\u00A6",
+    u"[",      u"]",      u"\u00A3", u"!",      u";",      u"\u20AC",
+    u"\u0081", u"\u0192", u"\u201E", u"\u2020", u"\u2021", u"\u2030",
+    u"\u2039", u"\u0152", u"\u008D", u"\u20AC", u"\u0081", u"\u017D",
+    u"\u008F", u"\u0090", u"'",      u"\u02DC", u"\u2122", u"\u203A",
+    u"\u009D", u"\u017E", u"\u00A1", u"\u00A4", u"\u00A5", u"\u00A7",
+    u"\u00A8", u"\u00A9", u"\u00AA", u"\u00AB", u"\u00AE", u"\u00B0",
+    u"\u00B1", u"\u00B2", u"\u00B3", u"\u00B4", u"\u00B5", u"\u00B6",
+    u"\u00B7", u"\u00B8", u"\u00B9", u"\u00BA", u"\u00BB", u"\u00BC",
+    u"\u00BD", u"\u00BE", u"\u00BF", u"\u00D7", u"\u00DE", u"\u00F7",
+    u"\u00FE", u"\\",     u"\t",     u":",      u"\\",     u"/",
+};
+static_assert(std::size(kLinkTerminators) == 78);
+
+// The drive prefixes "a:\" to "z:\" come between "file://" and "\\". The
+// upper-case entries never match: the scan looks at the lower-cased text.
+constexpr TextView kLinkPrefixesBeforeDrives[] = {
+    u"http://",  u"HTTP://", u"news:",   u"WWW.",    u"www.",
+    u"https://", u"ftp://",  u"FTP://",  u"file:\\\\", u"file://",
+};
+constexpr TextView kLinkPrefixAfterDrives = u"\\\\";
+
+constexpr TextView kWrappedLinkPrefixes[] = {
+    u"&lt;file:",
+    u"&lt;mailto:",
+    u"&lt;file://",
+};
+constexpr TextView kWrappedLinkTerminator = u"&gt;";
+constexpr int kWrappedLinkTerminatorCount = 5;
+
+constexpr Pos kFoundSlots = 2000;
+constexpr Pos kIterationLimit = 1995;
+constexpr Pos kWebAddressLength = 200;
+constexpr Pos kWrappedAddressLength = 100;
+
+template <std::size_t N>
+void FillTable(BoundedArray<Text>& table, const TextView (&entries)[N]) {
+  table.Redim(0, static_cast<std::int64_t>(N));
+  for (std::size_t i = 0; i < N; ++i)
+    table[static_cast<std::int64_t>(i) + 1] = Text(entries[i]);
+}
+
+}  // namespace
+
+void BuildLinkPrefixes() {
+  BoundedArray<Text>& table = State().LinkPrefixes;
+  constexpr std::int64_t before = std::size(kLinkPrefixesBeforeDrives);
+  table.Redim(0, before + 26 + 1);
+  for (std::int64_t i = 0; i < before; ++i)
+    table[i + 1] = Text(kLinkPrefixesBeforeDrives[i]);
+  for (int d = 0; d < 26; ++d) {
+    Text drive = u"a:\\";
+    drive[0] = static_cast<char16_t>(u'a' + d);
+    table[before + 1 + d] = std::move(drive);
+  }
+  table[before + 27] = Text(kLinkPrefixAfterDrives);
+}
+
+void BuildLinkTerminators() { FillTable(State().LinkTerminators, kLinkTerminators); }
+
+void BuildWrappedLinkPrefixes() { FillTable(State().LinkPrefixes, kWrappedLinkPrefixes); }
+
+void BuildWrappedLinkTerminators() {
+  BoundedArray<Text>& table = State().LinkTerminators;
+  table.Redim(0, kWrappedLinkTerminatorCount);
+  for (int i = 1; i <= kWrappedLinkTerminatorCount; ++i)
+    table[i] = Text(kWrappedLinkTerminator);
+}
+
+Text LinkAnchor(TextView target, TextView label) {
+  Text a;
+  a.reserve(target.size() + label.size() + 15);
+  a += u"<a href=\"";
+  a += target;
+  a += u"\">";
+  a += label;
+  a += u"</a>";
+  return a;
+}
+
+// ---------------------------------------------------------------------------
+// LinkEntries
+
+LinkEntries::LinkEntries(std::vector<Text> entries)
+    : items(std::move(entries)), bucketOf(65536, 0) {
+  for (std::size_t k = 0; k < items.size(); ++k) {
+    if (items[k].empty()) {
+      anyEmpty = true;
+      continue;
+    }
+    std::uint16_t& b = bucketOf[items[k].front()];
+    if (b == 0) {
+      buckets.emplace_back();
+      b = static_cast<std::uint16_t>(buckets.size());
+    }
+    buckets[b - 1].push_back(static_cast<std::uint16_t>(k));
+  }
+}
+
+bool LinkEntries::HasUnit(char16_t c) const noexcept {
+  const std::uint16_t b = bucketOf[c];
+  if (b == 0) return false;
+  for (std::uint16_t k : buckets[b - 1])
+    if (items[k].size() == 1) return true;
+  return false;
+}
+
+// ---------------------------------------------------------------------------
+// LinkScanText
+
+namespace {
+
+// Room left for anchors when the text is taken in: 2000 anchors of a
+// hundred characters or so fit without moving the text again.
+std::size_t InitialGap(std::size_t length) { return length / 8 + 4096; }
+
+}  // namespace
+
+LinkScanText::LinkScanText(Text html, LinkScanMode mode)
+    : mode_(mode), buf_(std::move(html)) {
+  lower_ = LCase(buf_);
+  gapBegin_ = gapEnd_ = buf_.size();
+  if (mode_ == LinkScanMode::Edit) {
+    const std::size_t gap = InitialGap(buf_.size());
+    buf_.resize(buf_.size() + gap);
+    lower_.resize(lower_.size() + gap);
+    gapEnd_ = gapBegin_ + gap;
+  }
+}
+
+Text LinkScanText::Cut(Pos start, Pos length) const {
+  if (start < 1 || length < 0) RaiseError(Error::kInvalidCall);
+  const Pos len = Length();
+  if (start > len) return {};
+  const std::size_t b = static_cast<std::size_t>(start - 1);
+  const std::size_t e = static_cast<std::size_t>(std::min(len, start - 1 + length));
+  Text out;
+  out.reserve(e - b);
+  if (b < gapBegin_) out.append(buf_, b, std::min(e, gapBegin_) - b);
+  if (e > gapBegin_) {
+    const std::size_t from = std::max(b, gapBegin_);
+    out.append(buf_, from + GapLength(), e - from);
+  }
+  return out;
+}
+
+Text LinkScanText::CutLower(Pos start, Pos length) const {
+  if (start < 1 || length < 0) RaiseError(Error::kInvalidCall);
+  const Pos len = Length();
+  if (start > len) return {};
+  const std::size_t b = static_cast<std::size_t>(start - 1);
+  const std::size_t e = static_cast<std::size_t>(std::min(len, start - 1 + length));
+  Text out;
+  out.reserve(e - b);
+  for (std::size_t i = b; i < e; ++i) out += lower_[Index(i)];
+  return out;
+}
+
+char16_t LinkScanText::LowerChar(Pos p) const {
+  if (p < 1) RaiseError(Error::kInvalidCall);
+  if (p > Length()) return 0;
+  return lower_[Index(static_cast<std::size_t>(p - 1))];
+}
+
+bool LinkScanText::LowerMatchesAt(std::size_t i, TextView entry) const noexcept {
+  const std::size_t len = static_cast<std::size_t>(Length());
+  if (entry.size() > len - i) return false;
+  for (std::size_t j = 0; j < entry.size(); ++j)
+    if (lower_[Index(i + j)] != entry[j]) return false;
+  return true;
+}
+
+Pos LinkScanText::Find(Pos from, TextView find) const {
+  if (from < 1) RaiseError(Error::kInvalidCall);
+  if (mode_ == LinkScanMode::Plain) return InStr(from, lower_, find, Compare::Binary);
+  const Pos len = Length();
+  if (len == 0 || from > len) return 0;
+  if (find.empty()) return from;
+  std::size_t i = static_cast<std::size_t>(from - 1);
+  if (i < gapBegin_) {
+    const TextView before(lower_.data(), gapBegin_);
+    const std::size_t at = FindIndex(before, find, i, Compare::Binary);
+    if (at != TextView::npos) return static_cast<Pos>(at) + 1;
+    // Occurrences that run across the gap.
+    std::size_t s = gapBegin_ >= find.size() ? gapBegin_ - find.size() + 1 : 0;
+    for (s = std::max(s, i); s < gapBegin_; ++s)
+      if (LowerMatchesAt(s, find)) return static_cast<Pos>(s) + 1;
+    i = gapBegin_;
+  }
+  const TextView after(lower_.data() + gapEnd_, static_cast<std::size_t>(len) - gapBegin_);
+  const std::size_t at = FindIndex(after, find, i - gapBegin_, Compare::Binary);
+  return at == TextView::npos ? 0 : static_cast<Pos>(at + gapBegin_) + 1;
+}
+
+std::size_t LinkScanText::ScanEntries(std::size_t from, std::size_t below,
+                                      const LinkEntries& entries,
+                                      std::size_t& which) const noexcept {
+  const std::size_t len = static_cast<std::size_t>(Length());
+  below = std::min(below, len);
+  for (std::size_t i = from; i < below; ++i) {
+    const std::uint16_t b = entries.bucketOf[lower_[Index(i)]];
+    if (b == 0) continue;
+    for (std::uint16_t k : entries.buckets[b - 1]) {
+      if (LowerMatchesAt(i, entries.items[k])) {
+        which = k;
+        return i;
+      }
+    }
+  }
+  return TextView::npos;
+}
+
+std::size_t LinkScanText::ScanEntry(std::size_t from, std::size_t below,
+                                    TextView entry) const noexcept {
+  below = std::min(below, static_cast<std::size_t>(Length()));
+  for (std::size_t i = from; i < below; ++i)
+    if (LowerMatchesAt(i, entry)) return i;
+  return TextView::npos;
+}
+
+void LinkScanText::EarliestPrefix(Pos start, const LinkEntries& entries,
+                                  bool bestAfterEntry, Pos& best,
+                                  Text& prefix) const {
+  if (start < 1) RaiseError(Error::kInvalidCall);
+  if (mode_ == LinkScanMode::Plain || entries.anyEmpty) {
+    for (const Text& entry : entries.items) {
+      const Pos found = Find(start, entry);
+      if (found > 0 && found < best) {
+        best = bestAfterEntry ? found + Len(entry) : found;
+        prefix = entry;
+      }
+    }
+    return;
+  }
+  // The earliest position at which any entry occurs, and the first entry
+  // there, is what the entry-by-entry search settles on: entries before it
+  // in the table are overruled by it. Only when best moves past the entry
+  // can a later entry that starts before that point still take over.
+  if (best < 1) return;
+  std::size_t which = 0;
+  const std::size_t at = ScanEntries(static_cast<std::size_t>(start - 1),
+                                     static_cast<std::size_t>(best - 1), entries, which);
+  if (at == TextView::npos) return;
+  Pos found = static_cast<Pos>(at) + 1;
+  if (!bestAfterEntry) {
+    best = found;
+    prefix = entries.items[which];
+    return;
+  }
+  best = found + Len(entries.items[which]);
+  for (std::size_t k = which + 1; k < entries.items.size(); ++k) {
+    const std::size_t hit =
+        ScanEntry(at, static_cast<std::size_t>(best - 1), entries.items[k]);
+    if (hit == TextView::npos) continue;
+    best = static_cast<Pos>(hit) + 1 + Len(entries.items[k]);
+    which = k;
+  }
+  prefix = entries.items[which];
+}
+
+Pos LinkScanText::EarliestTerminator(Pos from, Pos end, const LinkEntries& entries) const {
+  if (from < 1) RaiseError(Error::kInvalidCall);
+  if (mode_ == LinkScanMode::Plain || entries.anyEmpty) {
+    for (const Text& entry : entries.items) {
+      const Pos found = Find(from, entry);
+      if (found > 0 && found < end) end = found;
+    }
+    return end;
+  }
+  if (end <= from) return end;
+  std::size_t which = 0;
+  const std::size_t at = ScanEntries(static_cast<std::size_t>(from - 1),
+                                     static_cast<std::size_t>(end - 1), entries, which);
+  return at == TextView::npos ? end : static_cast<Pos>(at) + 1;
+}
+
+void LinkScanText::MoveGap(std::size_t to) {
+  const std::size_t gap = GapLength();
+  if (to < gapBegin_) {
+    const std::size_t n = gapBegin_ - to;
+    std::char_traits<char16_t>::move(&buf_[to + gap], &buf_[to], n);
+    std::char_traits<char16_t>::move(&lower_[to + gap], &lower_[to], n);
+  } else if (to > gapBegin_) {
+    const std::size_t n = to - gapBegin_;
+    std::char_traits<char16_t>::move(&buf_[gapBegin_], &buf_[gapEnd_], n);
+    std::char_traits<char16_t>::move(&lower_[gapBegin_], &lower_[gapEnd_], n);
+  }
+  gapBegin_ = to;
+  gapEnd_ = to + gap;
+}
+
+void LinkScanText::Reserve(std::size_t insert) {
+  if (GapLength() >= insert) return;
+  const std::size_t len = static_cast<std::size_t>(Length());
+  const std::size_t gap = insert + InitialGap(len);
+  const std::size_t tail = buf_.size() - gapEnd_;
+  Text buf(len + gap, u'\0'), lower(len + gap, u'\0');
+  std::char_traits<char16_t>::copy(buf.data(), buf_.data(), gapBegin_);
+  std::char_traits<char16_t>::copy(lower.data(), lower_.data(), gapBegin_);
+  std::char_traits<char16_t>::copy(buf.data() + gapBegin_ + gap, buf_.data() + gapEnd_, tail);
+  std::char_traits<char16_t>::copy(lower.data() + gapBegin_ + gap, lower_.data() + gapEnd_, tail);
+  buf_ = std::move(buf);
+  lower_ = std::move(lower);
+  gapEnd_ = gapBegin_ + gap;
+}
+
+void LinkScanText::Splice(Pos keep, TextView insert, Pos resume) {
+  // Left(html, keep) and Mid(html, resume) raise error 5 as the runtime did.
+  if (keep < 0 || resume < 1) RaiseError(Error::kInvalidCall);
+  const Pos len = Length();
+  const Pos left = std::min(keep, len);
+  const Pos right = std::min(resume - 1, len);
+  if (mode_ == LinkScanMode::Plain || right < left) {
+    // A resume point before the kept part repeats text: rebuild.
+    Text html = Cut(1, left);
+    html += insert;
+    html += Cut(right + 1, len - right);
+    *this = LinkScanText(std::move(html), mode_);
+    return;
+  }
+  MoveGap(static_cast<std::size_t>(left));
+  gapEnd_ += static_cast<std::size_t>(right - left);
+  Reserve(insert.size());
+  for (char16_t c : insert) {
+    buf_[gapBegin_] = c;
+    lower_[gapBegin_] = LowerUnit(c);
+    ++gapBegin_;
+  }
+}
+
+Text LinkScanText::Take() {
+  buf_.erase(gapBegin_, GapLength());
+  lower_.clear();
+  gapBegin_ = gapEnd_ = buf_.size();
+  return std::move(buf_);
+}
+
+// ---------------------------------------------------------------------------
+// The scans
+
+namespace {
+
+std::vector<Text> Entries(const BoundedArray<Text>& table, std::int64_t last) {
+  std::vector<Text> out;
+  if (!table.Dimensioned()) return out;
+  for (std::int64_t i = 1; i <= last && i <= table.UBound(); ++i) out.push_back(table[i]);
+  return out;
+}
+
+std::int64_t UpperBound(const BoundedArray<Text>& table) {
+  return table.Dimensioned() ? table.UBound() : 0;
+}
+
+bool EndsWith(TextView text, TextView tail) {
+  return text.size() >= tail.size() && text.substr(text.size() - tail.size()) == tail;
+}
+
+// Terminators without the backslash, for addresses whose prefix has one.
+std::vector<Text> WithoutBackslash(const std::vector<Text>& entries) {
+  std::vector<Text> out;
+  for (const Text& t : entries)
+    if (t != u"\\") out.push_back(t);
+  return out;
+}
+
+}  // namespace
+
+void LinkWebAddresses(Text& html) { LinkWebAddresses(html, LinkScanMode::Edit); }
+
+void LinkWebAddresses(Text& html, LinkScanMode mode) {
+  ConversionState& state = State();
+  const LinkEntries prefixes(Entries(state.LinkPrefixes, UpperBound(state.LinkPrefixes)));
+  const std::vector<Text> terms =
+      Entries(state.LinkTerminators, UpperBound(state.LinkTerminators) - 3);
+  const LinkEntries terminators(terms);
+  const LinkEntries pathTerminators(WithoutBackslash(terms));
+  state.FoundLinks.Redim(0, kFoundSlots);
+
+  LinkScanText doc(std::move(html), mode);
+  Pos n = 1, start = 1, best = doc.Length(), end = 0;
+  Text prev, anchor, prefix, found, candidate;
+
+  for (;;) {
+    SkipOnError([&] { doc.EarliestPrefix(start, prefixes, false, best, prefix); });
+    if (best == 0) break;
+
+    // An address ends at its earliest terminator, 200 characters at most;
+    // paths keep their backslashes.
+    end = best + kWebAddressLength;
+    SkipOnError([&] {
+      const bool path = InStr(1, prefix, u"\\", Compare::Binary) > 0;
+      end = doc.EarliestTerminator(best + Len(prefix), end, path ? pathTerminators : terminators);
+    });
+    SkipOnError([&] {
+      if (doc.LowerChar(end - 1) == u'.') end = end - 1;
+    });
+
+    SkipOnError([&] { candidate = doc.CutLower(best, end - best); });
+    if (Len(candidate) <= 3) {
+      start = end;
+    } else {
+      bool repeat = false;
+      bool wrapped = false;
+      SkipOnError([&] { wrapped = EndsWith(doc.Cut(best, end - best + 1), u"&gt;"); });
+      if (wrapped) {
+        // The bracketed repeat of the address just linked goes, with its
+        // "&lt;" and "&gt;".
+        SkipOnError([&] { found = doc.Cut(best, end - best - 3); });
+        if (!TrimView(prev).empty() && InStr(1, found, prev, Compare::Text) > 0) {
+          repeat = true;
+          SkipOnError([&] { doc.Splice(best - 5, {}, best + Len(found) + 4); });
+          prev.clear();
+        }
+      } else {
+        Text c;
+        SkipOnError([&] { c = doc.Cut(best, end - best); });
+        const Pos at = InStr(1, c, u"@", Compare::Binary);
+        if (at > 0 && InStr(at, c, u".", Compare::Binary) > 0) {
+          found.clear();  // left for the e-mail scan
+        } else {
+          found = c;
+          prev = c;
+        }
+      }
+
+      if (!repeat) {
+        if (LCase(Left(found, 3)) == u"www") {
+          anchor = LinkAnchor(u"http://" + found, found);
+        } else if (InStr(1, prefix, u":\\", Compare::Binary) == 0) {
+          anchor = LinkAnchor(found, found);
+        } else if (InStr(1, prefix, u"file:\\\\", Compare::Binary) == 0) {
+          anchor = LinkAnchor(u"file://" + found, found);
+        } else {
+          anchor = LinkAnchor(found, found);
+        }
+        if (!found.empty()) {
+          SkipOnError([&] { doc.Splice(best - 1, anchor, best + Len(found)); });
+          state.FoundLinks[n] = found;
+        }
+      }
+
+      start = end + Len(anchor) - Len(found);
+      if (++n > kIterationLimit) break;
+    }
+
+    if (best > doc.Length() - 4) break;
+    best = doc.Length();
+  }
+  html = doc.Take();
+}
+
+void LinkWrappedAddresses(Text& html) { LinkWrappedAddresses(html, LinkScanMode::Edit); }
+
+void LinkWrappedAddresses(Text& html, LinkScanMode mode) {
+  ConversionState& state = State();
+  const LinkEntries prefixes(Entries(state.LinkPrefixes, UpperBound(state.LinkPrefixes)));
+  const std::vector<Text> terms =
+      Entries(state.LinkTerminators, UpperBound(state.LinkTerminators) - 3);
+  const LinkEntries terminators(terms);
+  const LinkEntries pathTerminators(WithoutBackslash(terms));
+  state.FoundLinks.Redim(0, kFoundSlots);
+
+  LinkScanText doc(std::move(html), mode);
+  Pos n = 1, start = 1, best = doc.Length(), end = 0;
+  Text anchor, prefix, found, candidate;
+
+  for (;;) {
+    // best is the position just after the prefix.
+    SkipOnError([&] { doc.EarliestPrefix(start, prefixes, true, best, prefix); });
+    if (best == 0) break;
+
+    end = best + kWrappedAddressLength;
+    SkipOnError([&] {
+      const bool path = InStr(1, prefix, u"\\", Compare::Binary) > 0;
+      end = doc.EarliestTerminator(best + Len(prefix) - 5, end,
+                                   path ? pathTerminators : terminators);
+    });
+    SkipOnError([&] {
+      if (doc.LowerChar(end - 1) == u'.') end = end - 1;
+    });
+
+    SkipOnError([&] { candidate = doc.CutLower(best, end - best); });
+    if (Len(candidate) <= 3) {
+      start = end;
+    } else {
+      SkipOnError([&] {
+        if (EndsWith(doc.Cut(best, end - best + 1), u"&gt;"))
+          found = doc.Cut(best, end - best - 3);
+        else
+          found = doc.Cut(best, end - best);
+      });
+
+      if (InStr(1, prefix, u"file:", Compare::Binary) > 0)
+        anchor = LinkAnchor(u"file://" + found, found);
+      else if (InStr(1, prefix, u"mailto:", Compare::Binary) > 0)
+        anchor = LinkAnchor(u"mailto:" + found, found);
+      else
+        anchor = LinkAnchor(found, found);
+
+      // The prefix and the "&gt;" after the address go with it.
+      if (!found.empty()) {
+        SkipOnError([&] {
+          doc.Splice(best - 1 - Len(prefix), anchor, best + 4 + Len(found));
+        });
+        state.FoundLinks[n] = found;
+      }
+
+      start = end + Len(anchor) - Len(found);
+      if (++n > kIterationLimit) break;
+    }
+
+    if (best > doc.Length() - 4) break;
+    best = doc.Length();
+  }
+  html = doc.Take();
+}
+
+}  // namespace skeinlet::detail
