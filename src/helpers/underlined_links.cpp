@@ -40,11 +40,23 @@ bool TakeFontTags(Text& m, Text& fonts) {
   return InStr(1, m, u">", Compare::Text) == 0 && InStr(1, m, u"&l", Compare::Text) > 0;
 }
 
+// LastPosition with text comparison, searched from the end: the last
+// occurrence is the one closest to the marker, and the head of a long
+// document holds thousands of earlier ones.
+Pos LastTextPosition(TextView text, TextView find) {
+  if (text.empty() || find.empty() || find.size() > text.size()) return 0;
+  const char16_t first = LowerUnit(find.front());
+  for (std::size_t i = text.size() - find.size() + 1; i-- > 0;)
+    if (LowerUnit(text[i]) == first && EqualText(text.substr(i, find.size()), find))
+      return static_cast<Pos>(i) + 1;
+  return 0;
+}
+
 // The opening "<u>" and the bracket's "&lt" that belong together, or false.
 bool FindPair(TextView head, TextView open, Pos& q, Pos& r) {
-  q = LastPosition(head, open, Compare::Text);
+  q = LastTextPosition(head, open);
   if (q == 0) return false;
-  r = LastPosition(head, u"<u>", Compare::Text);
+  r = LastTextPosition(head, u"<u>");
   return r != 0 && r < q;
 }
 
@@ -54,7 +66,7 @@ Text TidyUnderlinedLinks(Text html) {
   for (int loop = 0; loop < kLoopLimit; ++loop) {
     const Pos p = InStr(1, html, kAnchorBracketEnd, Compare::Text);
     if (p == 0) break;
-    const Text head = Left(html, p + 11);
+    const TextView head = MidView(html, 1, p + 11);
 
     Pos q = 0, r = 0;
     if (!FindPair(head, u"&lt;<a ", q, r)) break;
@@ -81,7 +93,7 @@ Text LinkUnderlinedAddresses(Text html) {
   for (int loop = 0; loop < kLoopLimit; ++loop) {
     const Pos p = InStr(1, html, kBlackAfterBracket, Compare::Text);
     if (p == 0) break;
-    const Text head = Left(html, p + 3);
+    const TextView head = MidView(html, 1, p + 3);
 
     Pos q = 0, r = 0;
     if (!FindPair(head, u"&lt;", q, r)) break;
