@@ -10,6 +10,8 @@
 #include "normalise/marks.hpp"
 #include "normalise/normalise_rtf.hpp"
 #include "normalise/run_parts.hpp"
+
+#include <algorithm>
 #include "text/numeric.hpp"
 #include "text/rules.hpp"
 
@@ -129,29 +131,80 @@ void RemoveGroupFrom(Text& run, TextView opening) {
 
 // --- Step 7: nested groups in the text part. ---
 
+}  // namespace
+
+// The loop as it is described: find the first "{\" from the start, find
+// the first "}" after it, widen the span one character at a time (at most
+// kFlattenMoveLimit times) until its braces balance, and put the span's
+// flattened form (or nothing) in its place; again from the start.
+//
+// Done in one pass from left to right, with the same result: nothing
+// before the last replacement can hold a "{\" (it was searched already,
+// and a replacement holds no brace at all), except a "{" just before the
+// replacement when the replacement starts with "\"; the finished part goes
+// to `out` and is never searched or moved again.
 void FlattenNestedGroups(Text& text) {
+  const std::size_t n = text.size();
+  Text out;
+  out.reserve(n + n / 8);
+  std::size_t i = 0;      // the rest of the text still to read
+  std::size_t groupAt = Text::npos;  // a group that starts inside out
   for (;;) {
-    const Pos a = InStr(1, text, u"{\\", Compare::Text);
-    if (a == 0) return;
-    Pos b = InStr(a, text, u"}", Compare::Text);
-    if (b == 0) return;
-    int moves = 0;
-    Text span = Mid(text, a, b - a + 1);
-    while (CountOccurrences(span, u"{", Compare::Text) != CountOccurrences(span, u"}", Compare::Text)) {
-      if (++moves > kFlattenMoveLimit) return;
-      ++b;
-      span = Mid(text, a, b - a + 1);
+    if (groupAt == Text::npos) {
+      if (!out.empty() && out.back() == u'{' && i < n && text[i] == u'\\') {
+        groupAt = out.size() - 1;
+      } else {
+        const std::size_t a = text.find(u"{\\", i);
+        if (a == Text::npos) break;
+        out.append(text, i, a - i);
+        i = a;
+        groupAt = out.size();
+      }
     }
+    // The span: what is left of out from the group's start (a "{" and a
+    // replacement, which holds no brace), then the text up to the first
+    // "}" and on until the braces balance.
+    Text span = out.substr(groupAt);
+    const std::size_t close = text.find(u'}', i + (span.empty() ? 1 : 0));
+    if (close == Text::npos) break;
+    span.append(text, i, close - i + 1);
+    std::size_t end = close + 1;  // the text the span has taken
+    std::size_t opens = static_cast<std::size_t>(std::count(span.begin(), span.end(), u'{'));
+    std::size_t closes = static_cast<std::size_t>(std::count(span.begin(), span.end(), u'}'));
+    int moves = 0;
+    bool gaveUp = false;
+    while (opens != closes) {
+      if (++moves > kFlattenMoveLimit) {
+        gaveUp = true;
+        break;
+      }
+      if (end < n) {
+        const char16_t c = text[end++];
+        span.push_back(c);
+        if (c == u'{') ++opens;
+        if (c == u'}') ++closes;
+      }
+    }
+    if (gaveUp) break;
     Text replacement;
-    if (CountOccurrences(span, u"{", Compare::Text) <= 1 && !Has(span, u";}") &&
-        !Has(span, u"{\\*\\")) {
+    if (opens <= 1 && !Has(span, u";}") && !Has(span, u"{\\*\\")) {
       replacement = span;
       ReplaceIn(replacement, u"{", u"", Compare::Text, Occurrences::First);
       ReplaceIn(replacement, u"}", u"</b></i></u>", Compare::Text, Occurrences::First);
     }
-    text.replace(static_cast<std::size_t>(a - 1), span.size(), replacement);
+    out.resize(groupAt);
+    out += replacement;
+    i = end;
+    groupAt = Text::npos;
+    if (!replacement.empty() && replacement.front() == u'\\' && !out.empty() &&
+        out.size() > replacement.size() && out[out.size() - replacement.size() - 1] == u'{')
+      groupAt = out.size() - replacement.size() - 1;
   }
+  out.append(text, std::min(i, n), Text::npos);
+  text = std::move(out);
 }
+
+namespace {
 
 void EndCentre(const Text& run) {
   ConversionState& st = State();

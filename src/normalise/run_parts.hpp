@@ -33,4 +33,7 @@ void TextPassesSecond(RunParts& r);
 // not keep them.
 bool DropsFontMarkup();
 
+// Step 7 of the run converter: nested groups of the text part flattened.
+void FlattenNestedGroups(Text& text);
+
 }  // namespace skeinlet::detail
