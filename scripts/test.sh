@@ -22,7 +22,7 @@ done
 build_dir="$("$root/scripts/build.sh" "${build_args[@]}" | tail -n 1)"
 
 export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=1}"
-export TSAN_OPTIONS="${TSAN_OPTIONS:-halt_on_error=1:second_deadlock_stack=1}"
+export TSAN_OPTIONS="${TSAN_OPTIONS:-halt_on_error=1:second_deadlock_stack=1:suppressions=$root/scripts/tsan.supp}"
 export UBSAN_OPTIONS="${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}"
 
 ctest --test-dir "$build_dir" --output-on-failure --no-tests=error -j2 "${ctest_args[@]}"
