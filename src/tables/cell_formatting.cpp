@@ -1,0 +1,161 @@
+#include "tables/cell_formatting.hpp"
+
+#include "text/errors.hpp"
+
+namespace skeinlet::detail {
+namespace {
+
+constexpr std::int32_t kPieceBlock = 256;
+
+thread_local CellFormattingState g_cells;
+
+bool HasTag(const Text& upper, TextView tag) {
+  return InStr(1, upper, tag, Compare::Binary) > 0;
+}
+
+// The font tags of t, each from its "<FONT" through the next ">", joined.
+Text CollectFontTags(const Text& t) {
+  const Text upper = UCase(t);
+  Text f;
+  Pos from = 1;
+  for (;;) {
+    const Pos open = InStr(from, upper, u"<FONT", Compare::Binary);
+    if (open == 0) break;
+    const Pos close = InStr(open, t, u">", Compare::Binary);
+    if (close == 0) break;
+    f += MidView(t, open, close - open + 1);
+    from = close + 1;
+  }
+  return Trim(f);
+}
+
+void FormatCell(CellFormattingState& st, CellPiece& piece) {
+  Text t;
+  Text open;
+  Text close;
+  SkipOnError([&] { t = Trim(piece.Text); });
+  SkipOnError([&] { open = Left(t, InStr(1, t, u">", Compare::Binary)); });
+  SkipOnError([&] { close = Right(t, 5); });
+  SkipOnError([&] { t = Mid(t, Len(open) + 1); });
+  SkipOnError([&] { t = Left(t, Len(t) - 5); });
+
+  Text f;
+  SkipOnError([&] { f = CollectFontTags(t); });
+  if (!f.empty())
+    st.LastFontTags = f;
+  else
+    t = st.LastFontTags + t;
+
+  Text upper = UCase(t);
+  if (HasTag(upper, u"<B>")) st.BoldOpen = true;
+  if (HasTag(upper, u"<I>")) st.ItalicOpen = true;
+  if (HasTag(upper, u"<U>")) st.UnderlineOpen = true;
+
+  if (st.BoldOpen && !HasTag(upper, u"<B>")) {
+    t = u"<b>" + t;
+    upper = UCase(t);
+  }
+  if (st.ItalicOpen && !HasTag(upper, u"<I>")) {
+    t = u"<i>" + t;
+    upper = UCase(t);
+  }
+  if (st.UnderlineOpen && !HasTag(upper, u"<U>")) {
+    t = u"<u>" + t;
+    upper = UCase(t);
+  }
+
+  if (HasTag(upper, u"<B>") && !HasTag(upper, u"</B>")) t += u"</b>";
+  if (HasTag(upper, u"<I>") && !HasTag(upper, u"</I>")) t += u"</i>";
+  if (HasTag(upper, u"<U>") && !HasTag(upper, u"</U>")) t += u"</u>";
+  if (HasTag(upper, u"<FONT") && !HasTag(upper, u"</FONT>")) t += u"</font>";
+
+  piece.Text = open + t + close;
+}
+
+void FormatBetweenCells(CellFormattingState& st, const CellPiece& piece) {
+  const Text upper = UCase(piece.Text);
+  if (HasTag(upper, u"</TR>")) st.BoldOpen = st.ItalicOpen = st.UnderlineOpen = false;
+  if (HasTag(upper, u"</TABLE>")) st.BoldOpen = st.ItalicOpen = st.UnderlineOpen = false;
+  if (HasTag(upper, u"<B>")) st.BoldOpen = true;
+  if (HasTag(upper, u"<I>")) st.ItalicOpen = true;
+  if (HasTag(upper, u"<U>")) st.UnderlineOpen = true;
+}
+
+}  // namespace
+
+CellFormattingState& CellFormatting() { return g_cells; }
+
+void ResetCellPieces() {
+  CellFormattingState& st = g_cells;
+  st.CellPieceCapacity = kPieceBlock;
+  st.CellPieces.Redim(1, st.CellPieceCapacity);
+  st.CellPieceCount = 0;
+  st.LastFontTags.clear();
+  st.BoldOpen = st.ItalicOpen = st.UnderlineOpen = false;
+}
+
+void AddCellPiece(const Text& text, bool isCell) {
+  CellFormattingState& st = g_cells;
+  if (!st.CellPieces.Dimensioned()) ResetCellPieces();
+  if (st.CellPieceCount + 1 > st.CellPieceCapacity) {
+    st.CellPieceCapacity += kPieceBlock;
+    st.CellPieces.RedimPreserve(st.CellPieceCapacity);
+  }
+  ++st.CellPieceCount;
+  CellPiece& piece = st.CellPieces[st.CellPieceCount];
+  piece.Text = text;
+  piece.IsCell = isCell;
+}
+
+void FormatCellPiece(std::int32_t index) {
+  CellFormattingState& st = g_cells;
+  if (index > st.CellPieceCount) return;
+  SkipOnError([&] {
+    CellPiece& piece = st.CellPieces[index];
+    if (piece.IsCell)
+      FormatCell(st, piece);
+    else
+      FormatBetweenCells(st, piece);
+  });
+}
+
+Text CarryCellFormatting(const Text& tableHtml) {
+  Text s = Replace(tableHtml, u"< ", u"<", Compare::Binary);
+  ReplaceIn(s, u" >", u">", Compare::Binary);
+  const Text upper = UCase(s);
+  if (s.empty()) return u"";
+
+  ResetCellPieces();
+  CellFormattingState& st = g_cells;
+  const Pos n = Len(s);
+  Text buffer;
+  Pos i = 1;
+  while (i <= n) {
+    const TextView three = MidView(upper, i, 3);
+    const bool td = three == u"<TD";
+    if (!td && three != u"<TH") {
+      buffer.push_back(s[static_cast<std::size_t>(i - 1)]);
+      ++i;
+      continue;
+    }
+    if (!buffer.empty()) {
+      AddCellPiece(buffer, false);
+      buffer.clear();
+    }
+    Pos c = InStr(i + 4, upper, td ? u"</TD>" : u"</TH>", Compare::Binary);
+    if (c == 0) c = n;
+    AddCellPiece(Mid(s, i, c + 4 - i + 1), true);
+    i = c + 5;
+  }
+  if (!buffer.empty()) AddCellPiece(buffer, false);
+
+  st.LastFontTags.clear();
+  if (st.CellPieceCount == 0) return u"";
+  for (std::int32_t k = 1; k <= st.CellPieceCount; ++k) FormatCellPiece(k);
+  Text out;
+  out.reserve(s.size() + s.size() / 4);
+  for (std::int32_t k = 1; k <= st.CellPieceCount; ++k) out += st.CellPieces[k].Text;
+  return out;
+}
+
+}  // namespace skeinlet::detail

@@ -1,0 +1,357 @@
+#include "tables/table_repair.hpp"
+
+#include "text/array.hpp"
+#include "text/errors.hpp"
+
+#include <string>
+#include <vector>
+
+namespace skeinlet::detail {
+namespace {
+
+constexpr long kEndRowNotFound = Error::kObjectErrorBase + 201;
+
+// Whether the letters right after the "<" at p are `name`, in any case.
+bool NameAfter(TextView text, Pos p, TextView name) {
+  return Equal(MidView(text, p + 1, Len(name)), name, Compare::Text);
+}
+
+TagInfo MakeTag(TextView text, Pos p, TextView name) {
+  TagInfo tag;
+  tag.Name = Text(name);
+  tag.StartPos = static_cast<std::int32_t>(p);
+  tag.EndPos = static_cast<std::int32_t>(InStr(p + 1, text, u">", Compare::Binary));
+  return tag;
+}
+
+// Walks the "<" from `start`; the next "<" is searched from three
+// characters after the current one, so a "<" right behind another is
+// passed over.
+template <class Test>
+TagInfo WalkTags(TextView text, Pos start, Test&& test) {
+  Pos p = start < 1 ? 0 : InStr(start, text, u"<", Compare::Binary);
+  while (p > 0) {
+    if (const TextView name = test(text, p); !name.empty()) return MakeTag(text, p, name);
+    p = InStr(p + 3, text, u"<", Compare::Binary);
+  }
+  return {};
+}
+
+bool IsBlank(TextView gap) {
+  for (char16_t ch : gap)
+    if (ch >= 33) return false;
+  return true;
+}
+
+Text Slice(const Text& text, Pos from, Pos to) {  // from .. to - 1
+  return to > from ? Mid(text, from, to - from) : Text();
+}
+
+std::vector<TextView> SplitNames(TextView names) {
+  std::vector<TextView> list;
+  std::size_t from = 0;
+  for (;;) {
+    const std::size_t at = names.find(u';', from);
+    list.push_back(names.substr(from, at == TextView::npos ? TextView::npos : at - from));
+    if (at == TextView::npos) break;
+    from = at + 1;
+  }
+  return list;
+}
+
+}  // namespace
+
+TagInfo NextTableTag(TextView text, Pos start) {
+  return WalkTags(text, start, [](TextView t, Pos p) -> TextView {
+    if (NameAfter(t, p, u"/TABLE")) return u"/TABLE";
+    if (NameAfter(t, p, u"TABLE")) return u"TABLE";
+    return {};
+  });
+}
+
+TagInfo NextStructureTag(TextView text, Pos start) {
+  return WalkTags(text, start, [](TextView t, Pos p) -> TextView {
+    if (NameAfter(t, p, u"TR")) return u"TR";
+    if (NameAfter(t, p, u"TD")) return u"TD";
+    if (NameAfter(t, p, u"/TR")) return u"/TR";
+    if (NameAfter(t, p, u"/TD")) return u"/TD";
+    if (NameAfter(t, p, u"/TABLE")) return u"/TABLE";
+    if (NameAfter(t, p, u"TABLE")) return u"TABLE";
+    return {};
+  });
+}
+
+Text RepairHTMLTables(const Text& html, std::int32_t options) {
+  Text out;
+  out.reserve(html.size() + html.size() / 8);
+  Pos c = 1;
+  Pos s = 1;
+  bool open = false;
+  for (;;) {
+    const TagInfo tag = NextTableTag(html, s);
+    // A tag without a ">" after it ends the walk: there is no tag end to
+    // carry on from.
+    if (tag.Name.empty() || tag.EndPos == 0) break;
+    if (tag.Name == u"TABLE") {
+      if (!open) {
+        out += Slice(html, s, tag.StartPos);
+        open = true;
+      } else {
+        out += RepairTable(Slice(html, c, tag.StartPos) + u"</TABLE>", options);
+      }
+      c = tag.StartPos;
+    } else if (open) {
+      out += RepairTable(Slice(html, c, tag.EndPos + 1), options);
+      open = false;
+      c = tag.EndPos + 1;
+    } else {
+      if (c != tag.StartPos) {
+        const Text piece = Slice(html, c, tag.EndPos + 1);
+        const TagInfo first = NextStructureTag(piece, 1);
+        if (first.Name == u"/TABLE" && first.StartPos == tag.StartPos - c + 1)
+          out += Slice(html, c, tag.StartPos);
+        else
+          out += RepairTable(u"<TABLE>" + piece, options);
+      }
+      c = tag.EndPos + 1;
+    }
+    s = tag.EndPos + 1;
+  }
+  if (open)
+    out += RepairTable(Mid(html, c) + u"</TABLE>", options);
+  else
+    out += Mid(html, s);
+  return out;
+}
+
+Text RepairTable(const Text& tableText, std::int32_t options) {
+  Text t = FixTableStructure(tableText);
+  if (options & kRepairFillEmptyCells) t = FillEmptyCells(t);
+  return BalanceRows(t);
+}
+
+Text InsertAfterLastTag(const Text& text, TextView names, TextView insertion) {
+  // The rightmost start of any name, scanning back from the end: the same
+  // as the greatest of the names' last positions, at the cost of the
+  // distance from the end only.
+  const std::vector<TextView> list = SplitNames(names);
+  const TextView view(text);
+  std::size_t found = TextView::npos;
+  for (std::size_t at = view.size(); at-- > 0 && found == TextView::npos;) {
+    for (TextView name : list) {
+      if (!name.empty() && at + name.size() <= view.size() &&
+          Equal(view.substr(at, name.size()), name, Compare::Text)) {
+        found = at;
+        break;
+      }
+    }
+  }
+  if (found == TextView::npos || found == 0) return text;
+  const Pos p = static_cast<Pos>(found) + 1;
+  const Pos q = InStr(p + 2, text, u">", Compare::Binary);
+  Text out = text;
+  out.insert(static_cast<std::size_t>(q), insertion);
+  return out;
+}
+
+Text FixTableStructure(const Text& tableText) {
+  Text result;
+  result.reserve(tableText.size() + tableText.size() / 8);
+  bool rowOpen = false;
+  bool cellOpen = false;
+  Text pending;
+  Pos c = 1;
+  Pos s = 1;
+  for (;;) {
+    const TagInfo tag = NextStructureTag(tableText, s);
+    if (tag.Name.empty() || tag.EndPos == 0) break;
+    const Text gap = Slice(tableText, c, tag.StartPos);
+    const TextView tagText = MidView(tableText, tag.StartPos, tag.EndPos - tag.StartPos + 1);
+    const TextView name = tag.Name;
+    if (name == u"TR") {
+      Text insertion;
+      if (cellOpen) {
+        insertion += u"</TD>";
+        cellOpen = false;
+      }
+      if (rowOpen) insertion += u"</TR>";
+      if (!insertion.empty()) {
+        result += gap;
+        result += insertion;
+      } else if (!IsBlank(gap)) {
+        pending = gap;
+      } else {
+        result += gap;
+      }
+      result += tagText;
+      rowOpen = true;
+    } else if (name == u"TD") {
+      Text insertion;
+      if (!rowOpen) {
+        insertion += u"<TR>";
+        rowOpen = true;
+      }
+      if (cellOpen) insertion += u"</TD>";
+      if (!insertion.empty()) {
+        result += gap;
+        result += insertion;
+      } else if (!IsBlank(gap)) {
+        pending += gap;
+      } else {
+        result += gap;
+      }
+      result += tagText;
+      result += pending;
+      pending.clear();
+      cellOpen = true;
+    } else if (name == u"/TD") {
+      if (!rowOpen) {
+        result = InsertAfterLastTag(result, u"</TR;<TABLE", u"<TR>");
+        rowOpen = true;
+      }
+      if (!cellOpen) {
+        result = InsertAfterLastTag(result, u"</TD;<TR", u"<TD>" + pending);
+        pending.clear();
+      }
+      result += gap;
+      result += tagText;
+      cellOpen = false;
+    } else if (name == u"/TR") {
+      if (cellOpen) {
+        result += gap;
+        result += u"</TD>";
+        cellOpen = false;
+      } else if (!IsBlank(gap)) {
+        result = InsertAfterLastTag(result, u"</TD", gap);
+      } else {
+        result += gap;
+      }
+      result += tagText;
+      rowOpen = false;
+    } else if (name == u"TABLE") {
+      result += gap;
+      result += tagText;
+    } else {  // "/TABLE": the end of the walk
+      Text insertion;
+      if (cellOpen) insertion += u"</TD>";
+      if (rowOpen) insertion += u"</TR>";
+      if (!insertion.empty()) {
+        result += gap;
+        result += insertion;
+      } else if (!IsBlank(gap)) {
+        const Pos last = LastPosition(result, u"</TD>", Compare::Text);
+        if (last > 0)
+          result.insert(static_cast<std::size_t>(last - 1), gap);
+        else
+          result += u"<TR><TD>" + gap + u"</TD></TR>";
+      } else {
+        result += gap;
+      }
+      result += MidView(tableText, tag.StartPos);
+      return result;
+    }
+    c = tag.EndPos + 1;
+    s = tag.EndPos + 1;
+  }
+  result += MidView(tableText, c);
+  return result;
+}
+
+Text FillEmptyCells(const Text& tableText) {
+  try {
+    Text out;
+    out.reserve(tableText.size() + tableText.size() / 8);
+    Pos copied = 1;
+    Pos from = 1;
+    for (;;) {
+      const Pos open = InStr(from, tableText, u"<TD", Compare::Text);
+      if (open == 0) break;
+      const Pos openEnd = InStr(open, tableText, u">", Compare::Text);
+      if (openEnd == 0) break;
+      const Pos close = InStr(openEnd + 1, tableText, u"</TD", Compare::Text);
+      if (close == 0) break;
+      // The content less its tags: empty when nothing of code 33 or more
+      // stands outside a "<" ... ">".
+      bool empty = true;
+      bool inTag = false;
+      for (Pos k = openEnd + 1; k < close && empty; ++k) {
+        const char16_t ch = tableText[static_cast<std::size_t>(k - 1)];
+        if (inTag) {
+          if (ch == u'>') inTag = false;
+        } else if (ch == u'<') {
+          inTag = true;
+        } else if (ch >= 33) {
+          empty = false;
+        }
+      }
+      if (empty) {
+        out += Slice(tableText, copied, openEnd + 1);
+        out += u"&nbsp;";
+        copied = openEnd + 1;
+      }
+      from = close + 4;
+    }
+    out += MidView(tableText, copied);
+    return out;
+  } catch (const Error&) {
+    return tableText;
+  }
+}
+
+Text BalanceRows(const Text& tableText) {
+  struct RowInfo {
+    Pos LastCellPos = 0;
+    std::int16_t CellCount = 0;
+  };
+  Pos offset = 0;
+  std::int32_t rowCount = 0;
+  try {
+    BoundedArray<RowInfo> rows;
+    rows.Redim(1, 11);
+    std::int16_t widest = 0;
+    offset = InStr(1, tableText, u"<TR", Compare::Text);
+    while (offset > 0) {
+      const Pos rowEnd = InStr(offset + 4, tableText, u"</TR", Compare::Text);
+      if (rowEnd == 0) RaiseError(kEndRowNotFound, "", "End row not found");
+      RowInfo row;
+      row.LastCellPos = offset + 4;
+      std::int32_t cells = 0;
+      // Searched within the row only, so that a row without cells does not
+      // scan on to the next cell of a later row.
+      const TextView row_text = TextView(tableText).substr(0, static_cast<std::size_t>(rowEnd - 1));
+      for (Pos td = InStr(offset, row_text, u"<TD", Compare::Text); td > 0;
+           td = InStr(td + 1, row_text, u"<TD", Compare::Text)) {
+        if (++cells > 32767) RaiseError(Error::kOverflow);
+        row.LastCellPos = td + 3;
+      }
+      row.CellCount = static_cast<std::int16_t>(cells);
+      if (row.CellCount > widest) widest = row.CellCount;
+      if (rowCount + 1 > rows.UBound()) rows.RedimPreserve(rows.UBound() + 10);
+      rows[++rowCount] = row;
+      offset = InStr(rowEnd + 4, tableText, u"<TR", Compare::Text);
+    }
+
+    Text out;
+    out.reserve(tableText.size() + static_cast<std::size_t>(rowCount) * 12);
+    Pos copied = 1;
+    for (std::int32_t r = 1; r <= rowCount; ++r) {
+      const RowInfo& row = rows[r];
+      out += Slice(tableText, copied, row.LastCellPos);
+      copied = row.LastCellPos;
+      if (row.CellCount < widest) {
+        if (row.CellCount > 0)
+          out += u" colspan=" + NumberText(widest - row.CellCount + 1);
+        else
+          out += u"<TD colspan=" + NumberText(widest) + u"></TD>";
+      }
+    }
+    out += MidView(tableText, copied);
+    return out;
+  } catch (const Error& e) {
+    throw Error(e.number(), "HTMLParser::repairTable",
+                e.description() + " offset=" + std::to_string(offset) +
+                    ",row=" + std::to_string(rowCount + 1));
+  }
+}
+
+}  // namespace skeinlet::detail
