@@ -1,0 +1,173 @@
+#include "tables/table_repair.hpp"
+
+#include "text/errors.hpp"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+namespace skeinlet::detail {
+namespace {
+
+Text Repair(const Text& html) { return RepairHTMLTables(html, 2); }
+
+TEST(TableRepair, TagWalks) {
+  TagInfo t = NextTableTag(u"ab<p><Table x>", 1);
+  EXPECT_EQ(t.Name, u"TABLE");
+  EXPECT_EQ(t.StartPos, 6);
+  EXPECT_EQ(t.EndPos, 14);
+  t = NextTableTag(u"</tABLE>", 1);
+  EXPECT_EQ(t.Name, u"/TABLE");
+  EXPECT_EQ(NextTableTag(u"<p>text", 1).Name, u"");
+  // The next "<" is searched three characters on: "<<table>" is passed over.
+  EXPECT_EQ(NextTableTag(u"<<table>", 1).Name, u"");
+  EXPECT_EQ(NextTableTag(u"<table", 1).EndPos, 0);
+
+  EXPECT_EQ(NextStructureTag(u"<TRACK>", 1).Name, u"TR");
+  EXPECT_EQ(NextStructureTag(u"<th>x</th><td>", 1).Name, u"TD");
+  EXPECT_EQ(NextStructureTag(u"<th>x</th><td>", 1).StartPos, 11);
+  EXPECT_EQ(NextStructureTag(u"</Td>", 1).Name, u"/TD");
+  EXPECT_EQ(NextStructureTag(u"</tr>", 1).Name, u"/TR");
+  EXPECT_EQ(NextStructureTag(u"x</table>", 1).Name, u"/TABLE");
+  EXPECT_EQ(NextStructureTag(u"<table>", 1).Name, u"TABLE");
+}
+
+TEST(TableRepair, InsertAfterLastTag) {
+  EXPECT_EQ(InsertAfterLastTag(u"<table><tr a><td>x</tr>y", u"</TR;<TABLE", u"<TR>"),
+            u"<table><tr a><td>x</tr><TR>y");
+  EXPECT_EQ(InsertAfterLastTag(u"x<table b>y", u"</TR;<TABLE", u"!"), u"x<table b>!y");
+  // Nothing found, or found only at position 1: unchanged.
+  EXPECT_EQ(InsertAfterLastTag(u"<table>abc", u"</TR;<TABLE", u"!"), u"<table>abc");
+  EXPECT_EQ(InsertAfterLastTag(u"abc", u"</TD", u"!"), u"abc");
+  // The rightmost of any name wins, whatever the order of the list.
+  EXPECT_EQ(InsertAfterLastTag(u"-<tr>a</td>b", u"<TR;</TD", u"!"), u"-<tr>a</td>!b");
+  EXPECT_EQ(InsertAfterLastTag(u"-</td>a<tr>b", u"</TD;<TR", u"!"), u"-</td>a<tr>!b");
+}
+
+TEST(TableRepair, StructureFixes) {
+  EXPECT_EQ(Repair(u"<table><td>a</td></table>"), u"<table><TR><td>a</td></TR></table>");
+  EXPECT_EQ(Repair(u"<table><tr><td>a<td>b</table>"),
+            u"<table><tr><td>a</TD><td>b</TD></TR></table>");
+  // Text between rows goes into the next row's first cell.
+  EXPECT_EQ(Repair(u"<table><tr><td>a</td></tr>stray<tr><td>b</td></tr></table>"),
+            u"<table><tr><td>a</td></tr><tr><td>strayb</td></tr></table>");
+  // A cell end without its start gets one after the last row start.
+  EXPECT_EQ(FixTableStructure(u"<table><tr>a</td></tr></table>"),
+            u"<table><tr><TD>a</td></tr></table>");
+  // A row end with no open cell moves its text behind the last cell end.
+  EXPECT_EQ(FixTableStructure(u"<table><tr><td>a</td>b</tr></table>"),
+            u"<table><tr><td>a</td>b</tr></table>");
+  EXPECT_EQ(FixTableStructure(u"<table><tr><td>a</td> <td>c</td>b</tr></table>"),
+            u"<table><tr><td>a</td> <td>c</td>b</tr></table>");
+  EXPECT_EQ(FixTableStructure(u"<table><tr><td>a</td><td>c</td></tr>x</tr></table>"),
+            u"<table><tr><td>a</td><td>c</td>x</tr></tr></table>");
+  // Text before the table end: in front of the last "</TD>", or a new row.
+  EXPECT_EQ(FixTableStructure(u"<table><tr><td>a</td></tr>tail</table>"),
+            u"<table><tr><td>atail</td></tr></table>");
+  EXPECT_EQ(FixTableStructure(u"<table>tail</table>"),
+            u"<table><TR><TD>tail</TD></TR></table>");
+  // Out of tags before the table end: the rest is copied.
+  EXPECT_EQ(FixTableStructure(u"<table><tr><td>a"), u"<table><tr><td>a");
+}
+
+TEST(TableRepair, EmptyCellsAndRowWidths) {
+  EXPECT_EQ(FillEmptyCells(u"<td></td>"), u"<td>&nbsp;</td>");
+  EXPECT_EQ(FillEmptyCells(u"<td><b> </b></td><td>x</td>"),
+            u"<td>&nbsp;<b> </b></td><td>x</td>");
+  EXPECT_EQ(FillEmptyCells(u"<td a=1>\t\r\n</TD>"), u"<td a=1>&nbsp;\t\r\n</TD>");
+
+  EXPECT_EQ(BalanceRows(u"<tr><td>1<td>2<td>3<td>4</tr><tr><td>a<td>b</tr>"),
+            u"<tr><td>1<td>2<td>3<td>4</tr><tr><td>a<td colspan=3>b</tr>");
+  EXPECT_EQ(BalanceRows(u"<tr><td>1<td>2<td>3</tr><tr></tr>"),
+            u"<tr><td>1<td>2<td>3</tr><tr><TD colspan=3></TD></tr>");
+  // Option 0 leaves empty cells alone.
+  EXPECT_EQ(RepairHTMLTables(u"<table><tr><td></td></tr></table>", 0),
+            u"<table><tr><td></td></tr></table>");
+  EXPECT_EQ(Repair(u"<table><tr><td></td></tr></table>"),
+            u"<table><tr><td>&nbsp;</td></tr></table>");
+}
+
+TEST(TableRepair, TablesInTheDocument) {
+  EXPECT_EQ(Repair(u"<p>no tables</p></td>"), u"<p>no tables</p></td>");
+  // A second table before the first is closed ends the first.
+  EXPECT_EQ(Repair(u"a<table><tr><td>1</td></tr><table><tr><td>2</td></tr></table>b"),
+            u"a<table><tr><td>1</td></tr></TABLE><table><tr><td>2</td></tr></table>b");
+  // A lone "</table>" with nothing structural before it is dropped.
+  EXPECT_EQ(Repair(u"x</table>y"), u"xy");
+  EXPECT_EQ(Repair(u"</table>y"), u"y");
+  // With a cell before it, the text becomes a table of its own.
+  EXPECT_EQ(Repair(u"<td>q</td></table>"), u"<TABLE><TR><td>q</td></TR></table>");
+  // An unclosed table is closed at the end.
+  EXPECT_EQ(Repair(u"<table><tr><td>a"), u"<table><tr><td>a</TD></TR></TABLE>");
+}
+
+TEST(TableRepair, EndRowNotFound) {
+  // "<tr</table>" is a row start whose end is the table's ">": the row has
+  // no "</TR" and the table end is swallowed.
+  try {
+    Repair(u"<table><tr><td>x</td></tr><tr</table>");
+    FAIL() << "no error";
+  } catch (const Error& e) {
+    EXPECT_EQ(e.number(), -2147221504L + 201);
+    EXPECT_EQ(e.source(), "HTMLParser::repairTable");
+    EXPECT_EQ(e.description(), "End row not found offset=27,row=2");
+  }
+  try {
+    BalanceRows(u"<tr>");
+    FAIL() << "no error";
+  } catch (const Error& e) {
+    EXPECT_EQ(e.description(), "End row not found offset=1,row=1");
+  }
+}
+
+// The described InsertAfterLastTag: the greatest LastPosition of the names.
+Text InsertAfterLastTagReference(const Text& text, const std::vector<Text>& names,
+                                 const Text& insertion) {
+  Pos best = 0;
+  for (const Text& n : names) best = std::max(best, LastPosition(text, n, Compare::Text));
+  if (best <= 1) return text;
+  const Pos q = InStr(best + 2, text, u">", Compare::Binary);
+  return Left(text, q) + insertion + Mid(text, q + 1);
+}
+
+TEST(TableRepair, BackwardScanMatchesLastPositions) {
+  std::mt19937 rng(7);
+  const TextView pieces[] = {u"<tr>", u"</TR>", u"<TABLE>", u"</td>", u"<Td>", u"x",
+                             u"<", u">", u"</t", u"r"};
+  for (int round = 0; round < 3000; ++round) {
+    Text text;
+    const int n = static_cast<int>(rng() % 12);
+    for (int k = 0; k < n; ++k) text += pieces[rng() % std::size(pieces)];
+    EXPECT_EQ(InsertAfterLastTag(text, u"</TR;<TABLE", u"!"),
+              InsertAfterLastTagReference(text, {u"</TR", u"<TABLE"}, u"!"))
+        << std::string(text.begin(), text.end());
+    EXPECT_EQ(InsertAfterLastTag(text, u"</TD;<TR", u"!"),
+              InsertAfterLastTagReference(text, {u"</TD", u"<TR"}, u"!"));
+  }
+}
+
+TEST(TableRepair, LargeAndBrokenTables) {
+  Text rows = u"<table>";
+  for (int r = 0; r < 10000; ++r) rows += u"<tr><td>a</td><td></td>";  // no row ends
+  rows += u"</table>";
+  const Text fixed = Repair(rows);
+  EXPECT_EQ(CountOccurrences(fixed, u"</TR>", Compare::Binary), 10000);
+  EXPECT_EQ(CountOccurrences(fixed, u"&nbsp;", Compare::Binary), 10000);
+
+  Text wide = u"<table><tr>";
+  for (int c = 0; c < 500; ++c) wide += u"<td>x</td>";
+  wide += u"</tr><tr><td>y</td></tr></table>";
+  EXPECT_NE(Repair(wide).find(u"<td colspan=500>y"), Text::npos);
+
+  Text nested;
+  for (int d = 0; d < 1000; ++d) nested += u"<table><tr><td>";
+  const Text flat = Repair(nested);
+  EXPECT_EQ(CountOccurrences(flat, u"<table", Compare::Text),
+            CountOccurrences(flat, u"</table>", Compare::Text));
+  EXPECT_EQ(CountOccurrences(flat, u"</TABLE>", Compare::Binary), 1000);
+}
+
+}  // namespace
+}  // namespace skeinlet::detail
