@@ -1,0 +1,117 @@
+#include "engine/rtf_to_html.hpp"
+
+#include "engine/state.hpp"
+#include "tables/cell_formatting.hpp"
+
+#include <gtest/gtest.h>
+
+namespace skeinlet::detail {
+namespace {
+
+const Text kOpen =
+    u"<table bordercolorlight=\"#000000\" border=\"1\" bordercolordark=\"#000000\" "
+    u"bordercolor=\"#000000\" cellspacing=\"0\" cellpadding=\"0\">";
+
+// One engine call over a given HtmlOut.
+struct StageRun {
+  Text rtf, title, colour = u"FFFFFF", generator, links, debug, images, folder,
+      format, name, mode = u"no";
+  ConversionState state;
+  EngineCall call{rtf, title, colour, generator, links, debug, images,
+                  folder, format, name, mode, state};
+
+  Text Run(void (*stage)(EngineCall&), Text html) {
+    state.HtmlOut = std::move(html);
+    stage(call);
+    return state.HtmlOut;
+  }
+};
+
+TEST(TableStages, CellWidthOpenings) {
+  StageRun r;
+  EXPECT_EQ(r.Run(Stage09CellWidthTables, u"<p>\\CELLX2850<b>"),
+            u"<p>" + kOpen + u"<tr><td><b>");
+  EXPECT_EQ(r.Run(Stage09CellWidthTables, u"x>\\cellx978<y>\\cellx1890<"),
+            u"x>" + kOpen + u"<tr><td><y>" + kOpen + u"<tr><td><");
+  // The computed width: the first mark past position 20, four characters
+  // at most before "<font ".
+  const Text head(25, u'.');
+  EXPECT_EQ(r.Run(Stage09CellWidthTables, head + u">\\cellx4000<font a>\\cellx4000<i>"),
+            head + u">" + kOpen + u"<tr><td><font a>" + kOpen + u"<tr><td><i>");
+  const Text early(10, u'.');
+  EXPECT_EQ(r.Run(Stage09CellWidthTables, early + u">\\cellx4000<font a>"),
+            early + u">\\cellx4000<font a>");
+  EXPECT_EQ(r.Run(Stage09CellWidthTables, head + u">\\cellx400000<font a>"),
+            head + u">\\cellx400000<font a>");
+  // Only the width of the first mark.
+  EXPECT_EQ(r.Run(Stage09CellWidthTables, head + u">\\cellx1<font >\\cellx2<"),
+            head + u">" + kOpen + u"<tr><td><font >\\cellx2<");
+}
+
+TEST(TableStages, TableAndFontReordering) {
+  StageRun r;
+  EXPECT_EQ(r.Run(Stage10TableFontOrder,
+                  kOpen + u"<tr><td><font FACE=\"Arial\" SIZE=\"3\" >x"),
+            u"<font FACE=\"Arial\" SIZE=\"3\" >" + kOpen + u"<tr><td>x");
+  EXPECT_EQ(r.Run(Stage10TableFontOrder, u"</tr>\r</font><font FACE=\"Arial\" SIZE=\"3\" >"),
+            u"</tr><tr>\r\n<font FACE=\"Arial\" SIZE=\"3\" >");
+  EXPECT_EQ(r.Run(Stage10TableFontOrder, u"</tr>\r\n</font><font FACE=\"Arial\" SIZE=\"3\" >"),
+            u"</tr><tr><td>\r\n</font><font FACE=\"Arial\" SIZE=\"3\" >");
+  EXPECT_EQ(r.Run(Stage10TableFontOrder, u"</td></tr>\r\n</font><b><f"),
+            u"</td></tr>\r\n<tr><td></font><b><f");
+  EXPECT_EQ(r.Run(Stage10TableFontOrder, u"\" SIZE=\"3\" >&nbsp;&nbsp;&nbsp;&nbsp;<font SIZE=\"2\">"),
+            u"\" SIZE=\"2\" >&nbsp;&nbsp;&nbsp;&nbsp;");
+}
+
+TEST(TableStages, LoneTableCloseAndLeftovers) {
+  StageRun r;
+  r.colour = u"00FF00";
+  EXPECT_EQ(r.Run(Stage11LoneTableClose, u"<BODY BGCOLOR=\"#00FF00\">a</table>"),
+            u"<BODY BGCOLOR=\"#00FF00\">" + kOpen + u"a</table>");
+  EXPECT_EQ(r.Run(Stage11LoneTableClose, u"<BODY BGCOLOR=\"#00FF00\"><table>a</table>"),
+            u"<BODY BGCOLOR=\"#00FF00\"><table>a</table>");
+  EXPECT_EQ(r.Run(Stage14LeftoverMarkers, u"a\\ÎôÎôÎôb>\\CELLX10205<c"), u"ab><c");
+}
+
+TEST(TableStages, RowEmphasisAndRepair) {
+  StageRun r;
+  EXPECT_EQ(r.Run(Stage13RowEmphasisAndRepair,
+                  u"<table><tr><td>a</td></tr>\r\n<i><b><u><tr><td>b</td></tr></table>"),
+            u"<table><tr><td>a</td></tr>\r\n<tr><td><u><b><i>b</td></tr></table>");
+  EXPECT_EQ(r.Run(Stage13RowEmphasisAndRepair,
+                  u"<table><tr><td>a</td></tr>\r\n<b><tr> b</td></tr></table>"),
+            u"<table><tr><td>a</td></tr>\r\n<tr><td><b>b</td></tr></table>");
+  // The repair runs only when both table tags occur.
+  EXPECT_EQ(r.Run(Stage13RowEmphasisAndRepair, u"<table><td></td>"), u"<table><td></td>");
+  EXPECT_EQ(r.Run(Stage13RowEmphasisAndRepair, u"<table><td></td></table>"),
+            u"<table><TR><td>&nbsp;</td></TR></table>");
+}
+
+TEST(TableStages, CellFormattingLoop) {
+  StageRun r;
+  EXPECT_EQ(r.Run(Stage25CellFormatting,
+                  u"<table><td><b>a</td><td>b</td></table>x"
+                  u"<TABLE><td><i>c</td><td>d</td></TABLE>"),
+            u"<table><td><b>a</b></td><td><b>b</b></td></table>x"
+            u"<TABLE><td><i>c</i></td><td><i>d</i></td></TABLE>");
+  // Unequal counts: nothing is done.
+  const Text unequal = u"<table><table><td><b>a</td><td>b</td></table>";
+  EXPECT_EQ(r.Run(Stage25CellFormatting, unequal), unequal);
+  // Each table takes the place of the first identical text.
+  EXPECT_EQ(r.Run(Stage25CellFormatting,
+                  u"<table><td><b>a</td><td>b</td></table>"
+                  u"<table><td><b>a</td><td>b</td></table>"),
+            u"<table><td><b>a</b></td><td><b>b</b></td></table>"
+            u"<table><td><b>a</b></td><td><b>b</b></td></table>");
+  // The search goes on at the old "</table>" position: a table that a
+  // shorter replacement pulled in front of it is skipped.
+  Text shrink = u"<table><td>";
+  for (int k = 0; k < 20; ++k) shrink += u"< i>";
+  shrink += u"</td></table>";
+  const Text second = u"<table><td><b>x</td><td>y</td></table>";
+  EXPECT_EQ(r.Run(Stage25CellFormatting, shrink + second),
+            u"<table><td>" + Repeat(u"<i>", 20) + u"</i></td></table>" + second);
+}
+
+}  // namespace
+}  // namespace skeinlet::detail
