@@ -3,6 +3,7 @@
 #include "text/array.hpp"
 #include "text/errors.hpp"
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -130,15 +131,25 @@ Text RepairTable(const Text& tableText, std::int32_t options) {
   return BalanceRows(t);
 }
 
-Text InsertAfterLastTag(const Text& text, TextView names, TextView insertion) {
-  // The rightmost start of any name, scanning back from the end: the same
-  // as the greatest of the names' last positions, at the cost of the
-  // distance from the end only.
-  const std::vector<TextView> list = SplitNames(names);
+namespace {
+
+// The longest tag name that InsertAfterLastTag is given ("<TABLE").
+constexpr std::size_t kLongestName = 6;
+
+// InsertAfterLastTag on the text itself. The rightmost start of any name is
+// found scanning back from the end: the same as the greatest of the names'
+// last positions, at the cost of the distance from the end only. `floor`
+// (0-based) says that no name starts at an index from 1 up to it, so the
+// scan stops there; a scan that finds nothing raises it to the end of the
+// text, and the caller lowers it again around every insertion. Returns the
+// index where the insertion went, or npos when the text is unchanged.
+std::size_t InsertAfterLastTagInPlace(Text& text, const std::vector<TextView>& names,
+                                      TextView insertion, std::size_t& floor) {
   const TextView view(text);
   std::size_t found = TextView::npos;
-  for (std::size_t at = view.size(); at-- > 0 && found == TextView::npos;) {
-    for (TextView name : list) {
+  const std::size_t lowest = std::max<std::size_t>(floor, 1);
+  for (std::size_t at = view.size(); at-- > lowest && found == TextView::npos;) {
+    for (TextView name : names) {
       if (!name.empty() && at + name.size() <= view.size() &&
           Equal(view.substr(at, name.size()), name, Compare::Text)) {
         found = at;
@@ -146,11 +157,44 @@ Text InsertAfterLastTag(const Text& text, TextView names, TextView insertion) {
       }
     }
   }
-  if (found == TextView::npos || found == 0) return text;
+  // Nothing found, or found only at position 1: the text stays as it is.
+  if (found == TextView::npos) {
+    floor = view.size() > kLongestName ? view.size() - (kLongestName - 1) : 1;
+    return TextView::npos;
+  }
   const Pos p = static_cast<Pos>(found) + 1;
   const Pos q = InStr(p + 2, text, u">", Compare::Binary);
+  text.insert(static_cast<std::size_t>(q), insertion);
+  return static_cast<std::size_t>(q);
+}
+
+// What FixTableStructure knows about the parts of its result that hold none
+// of the names of each InsertAfterLastTag call it makes.
+struct NameFloors {
+  std::size_t rowStart = 0;   // "</TR;<TABLE"
+  std::size_t cellStart = 0;  // "</TD;<TR"
+  std::size_t cellEnd = 0;    // "</TD"
+
+  void InsertedAt(std::size_t x) {
+    const std::size_t low = x > kLongestName ? x - (kLongestName - 1) : 0;
+    rowStart = std::min(rowStart, low);
+    cellStart = std::min(cellStart, low);
+    cellEnd = std::min(cellEnd, low);
+  }
+};
+
+void InsertAfter(Text& text, const std::vector<TextView>& names, TextView insertion,
+                 std::size_t& floor, NameFloors& floors) {
+  const std::size_t at = InsertAfterLastTagInPlace(text, names, insertion, floor);
+  if (at != TextView::npos) floors.InsertedAt(at);
+}
+
+}  // namespace
+
+Text InsertAfterLastTag(const Text& text, TextView names, TextView insertion) {
   Text out = text;
-  out.insert(static_cast<std::size_t>(q), insertion);
+  std::size_t floor = 0;
+  InsertAfterLastTagInPlace(out, SplitNames(names), insertion, floor);
   return out;
 }
 
@@ -162,6 +206,10 @@ Text FixTableStructure(const Text& tableText) {
   Text pending;
   Pos c = 1;
   Pos s = 1;
+  static const std::vector<TextView> kRowStarts = SplitNames(u"</TR;<TABLE");
+  static const std::vector<TextView> kCellStarts = SplitNames(u"</TD;<TR");
+  static const std::vector<TextView> kCellEnds = SplitNames(u"</TD");
+  NameFloors floors;
   for (;;) {
     const TagInfo tag = NextStructureTag(tableText, s);
     if (tag.Name.empty() || tag.EndPos == 0) break;
@@ -206,11 +254,11 @@ Text FixTableStructure(const Text& tableText) {
       cellOpen = true;
     } else if (name == u"/TD") {
       if (!rowOpen) {
-        result = InsertAfterLastTag(result, u"</TR;<TABLE", u"<TR>");
+        InsertAfter(result, kRowStarts, u"<TR>", floors.rowStart, floors);
         rowOpen = true;
       }
       if (!cellOpen) {
-        result = InsertAfterLastTag(result, u"</TD;<TR", u"<TD>" + pending);
+        InsertAfter(result, kCellStarts, u"<TD>" + pending, floors.cellStart, floors);
         pending.clear();
       }
       result += gap;
@@ -222,7 +270,7 @@ Text FixTableStructure(const Text& tableText) {
         result += u"</TD>";
         cellOpen = false;
       } else if (!IsBlank(gap)) {
-        result = InsertAfterLastTag(result, u"</TD", gap);
+        InsertAfter(result, kCellEnds, gap, floors.cellEnd, floors);
       } else {
         result += gap;
       }

@@ -148,6 +148,96 @@ TEST(TableRepair, BackwardScanMatchesLastPositions) {
   }
 }
 
+// FixTableStructure as the walk is described, with the reference insertion
+// above: the routine must give the same text on any table.
+bool Blank(const Text& gap) {
+  for (char16_t ch : gap)
+    if (ch >= 33) return false;
+  return true;
+}
+
+Text FixTableStructureReference(const Text& t) {
+  Text result, p;
+  bool row = false, cell = false;
+  Pos c = 1, s = 1;
+  for (;;) {
+    const TagInfo tag = NextStructureTag(t, s);
+    if (tag.Name.empty() || tag.EndPos == 0) break;
+    const Text gap = Mid(t, c, tag.StartPos - c);
+    const Text tagText = Mid(t, tag.StartPos, tag.EndPos - tag.StartPos + 1);
+    if (tag.Name == u"TR") {
+      Text ins = Text(cell ? u"</TD>" : u"") + (row ? u"</TR>" : u"");
+      cell = false;
+      if (!ins.empty()) result += gap + ins;
+      else if (!Blank(gap)) p = gap;
+      else result += gap;
+      result += tagText;
+      row = true;
+    } else if (tag.Name == u"TD") {
+      Text ins = Text(row ? u"" : u"<TR>") + (cell ? u"</TD>" : u"");
+      row = true;
+      if (!ins.empty()) result += gap + ins;
+      else if (!Blank(gap)) p += gap;
+      else result += gap;
+      result += tagText + p;
+      p.clear();
+      cell = true;
+    } else if (tag.Name == u"/TD") {
+      if (!row) {
+        result = InsertAfterLastTagReference(result, {u"</TR", u"<TABLE"}, u"<TR>");
+        row = true;
+      }
+      if (!cell) {
+        result = InsertAfterLastTagReference(result, {u"</TD", u"<TR"}, u"<TD>" + p);
+        p.clear();
+      }
+      result += gap + tagText;
+      cell = false;
+    } else if (tag.Name == u"/TR") {
+      if (cell) {
+        result += gap + u"</TD>";
+        cell = false;
+      } else if (!Blank(gap)) {
+        result = InsertAfterLastTagReference(result, {u"</TD"}, gap);
+      } else {
+        result += gap;
+      }
+      result += tagText;
+      row = false;
+    } else if (tag.Name == u"TABLE") {
+      result += gap + tagText;
+    } else {
+      Text ins = Text(cell ? u"</TD>" : u"") + (row ? u"</TR>" : u"");
+      if (!ins.empty()) {
+        result += gap + ins;
+      } else if (!Blank(gap)) {
+        const Pos last = LastPosition(result, u"</TD>", Compare::Text);
+        if (last > 0) result = Left(result, last - 1) + gap + Mid(result, last);
+        else result += u"<TR><TD>" + gap + u"</TD></TR>";
+      } else {
+        result += gap;
+      }
+      return result + Mid(t, tag.StartPos);
+    }
+    c = s = tag.EndPos + 1;
+  }
+  return result + Mid(t, c);
+}
+
+TEST(TableRepair, StructureFixMatchesTheDescribedWalk) {
+  std::mt19937 rng(11);
+  const TextView pieces[] = {u"<tr>", u"</TR>", u"<td>", u"</Td>", u"<TD a>", u"</tr>",
+                             u"x", u" ", u"<b>", u"</td>", u"<", u"yy", u"<table>"};
+  for (int round = 0; round < 4000; ++round) {
+    Text t = u"<TABLE>";
+    const int n = static_cast<int>(rng() % 30);
+    for (int k = 0; k < n; ++k) t += pieces[rng() % std::size(pieces)];
+    if (rng() % 4 != 0) t += u"</table>";
+    ASSERT_EQ(FixTableStructure(t), FixTableStructureReference(t))
+        << std::string(t.begin(), t.end());
+  }
+}
+
 TEST(TableRepair, LargeAndBrokenTables) {
   Text rows = u"<table>";
   for (int r = 0; r < 10000; ++r) rows += u"<tr><td>a</td><td></td>";  // no row ends
@@ -160,6 +250,17 @@ TEST(TableRepair, LargeAndBrokenTables) {
   for (int c = 0; c < 500; ++c) wide += u"<td>x</td>";
   wide += u"</tr><tr><td>y</td></tr></table>";
   EXPECT_NE(Repair(wide).find(u"<td colspan=500>y"), Text::npos);
+
+  // Rows whose text has no cell to go to, and cell ends without starts.
+  Text cellless = u"<table>";
+  for (int r = 0; r < 10000; ++r) cellless += u"<tr>x</tr>";
+  cellless += u"</table>";
+  // The text has no "</TD" to go behind, so it is lost.
+  EXPECT_EQ(FixTableStructure(cellless), u"<table>" + Repeat(u"<tr></tr>", 10000) + u"</table>");
+  Text startless = u"<table>";
+  for (int r = 0; r < 10000; ++r) startless += u"<tr>a</td>";
+  startless += u"</table>";
+  EXPECT_EQ(CountOccurrences(Repair(startless), u"<TD>a</td>", Compare::Binary), 10000);
 
   Text nested;
   for (int d = 0; d < 1000; ++d) nested += u"<table><tr><td>";
