@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+#include <string>
+
 namespace skeinlet::detail {
 namespace {
 
@@ -111,6 +114,37 @@ TEST(TableStages, CellFormattingLoop) {
   const Text second = u"<table><td><b>x</td><td>y</td></table>";
   EXPECT_EQ(r.Run(Stage25CellFormatting, shrink + second),
             u"<table><td>" + Repeat(u"<i>", 20) + u"</i></td></table>" + second);
+}
+
+// The loop as described, with a plain search for the first occurrence.
+Text CellFormattingLoopReference(Text html) {
+  const Pos opens = CountOccurrences(html, u"<table", Compare::Text);
+  if (opens == 0 || opens != CountOccurrences(html, u"</table>", Compare::Text)) return html;
+  Pos pos = 1;
+  for (;;) {
+    const Pos a = InStr(pos, html, u"<table", Compare::Text);
+    if (a == 0) break;
+    pos = InStr(a, html, u"</table>", Compare::Text);
+    if (pos == 0) break;
+    const Text t = Mid(html, a, pos + 8 - a);
+    ReplaceIn(html, t, CarryCellFormatting(t), Compare::Binary, Occurrences::First);
+  }
+  return html;
+}
+
+TEST(TableStages, CellFormattingLoopMatchesThePlainSearch) {
+  std::mt19937 rng(5);
+  const TextView pieces[] = {u"<table>", u"</table>", u"<td>", u"</td>", u"<b>", u"x",
+                             u"< i>", u"<tr>", u"</tr>", u"<TABLE a>", u"<font f>"};
+  StageRun r;
+  for (int round = 0; round < 3000; ++round) {
+    Text html;
+    const int n = static_cast<int>(rng() % 24);
+    for (int k = 0; k < n; ++k) html += pieces[rng() % std::size(pieces)];
+    if (rng() % 3 == 0) html += html;  // identical tables
+    ASSERT_EQ(r.Run(Stage25CellFormatting, html), CellFormattingLoopReference(html))
+        << std::string(html.begin(), html.end());
+  }
 }
 
 }  // namespace
