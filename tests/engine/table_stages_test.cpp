@@ -2,6 +2,7 @@
 
 #include "engine/state.hpp"
 #include "tables/cell_formatting.hpp"
+#include "text/errors.hpp"
 
 #include <gtest/gtest.h>
 
@@ -84,6 +85,9 @@ TEST(TableStages, RowEmphasisAndRepair) {
   EXPECT_EQ(r.Run(Stage13RowEmphasisAndRepair,
                   u"<table><tr><td>a</td></tr>\r\n<b><tr> b</td></tr></table>"),
             u"<table><tr><td>a</td></tr>\r\n<tr><td><b>b</td></tr></table>");
+  // The repair's error leaves the stage.
+  EXPECT_THROW(r.Run(Stage13RowEmphasisAndRepair, u"<table><tr><td>x</td></tr><tr</table>"),
+               Error);
   // The repair runs only when both table tags occur.
   EXPECT_EQ(r.Run(Stage13RowEmphasisAndRepair, u"<table><td></td>"), u"<table><td></td>");
   EXPECT_EQ(r.Run(Stage13RowEmphasisAndRepair, u"<table><td></td></table>"),

@@ -68,6 +68,9 @@ TEST(TableRepair, StructureFixes) {
             u"<table><tr><td>atail</td></tr></table>");
   EXPECT_EQ(FixTableStructure(u"<table>tail</table>"),
             u"<table><TR><TD>tail</TD></TR></table>");
+  // A cell end right after the table tag: "<TABLE" at position 1 does not
+  // count, so neither a row nor a cell start is added, yet the row is open.
+  EXPECT_EQ(FixTableStructure(u"<table>a</td></table>"), u"<table>a</td></TR></table>");
   // Out of tags before the table end: the rest is copied.
   EXPECT_EQ(FixTableStructure(u"<table><tr><td>a"), u"<table><tr><td>a");
 }
