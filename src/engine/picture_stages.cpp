@@ -1,0 +1,74 @@
+// Stages 5, 6, 7, 17 and 18 of RtfToHtml: the first clean-up, the link and
+// e-mail address passes, the picture placeholders, the link markup passes
+// and the default font.
+#include "engine/rtf_to_html.hpp"
+
+#include "helpers/links.hpp"
+#include "normalise/marks.hpp"
+#include "text/rules.hpp"
+
+namespace skeinlet::detail {
+namespace {
+
+constexpr Rule kFirstCleanup[] = {
+    {u"<li></li>", u"", kAll, kText},
+    {u"<font FACE=\"0 ", u"<font FACE=\"", kAll, kText},
+};
+
+constexpr TextView kOpenMarkCore = PictureOpenMark.substr(1);
+constexpr TextView kCloseMarkCore = PictureCloseMark.substr(0, PictureCloseMark.size() - 1);
+
+}  // namespace
+
+void Stage05FirstCleanup(EngineCall& call) {
+  ApplyRules(call.State.HtmlOut, kFirstCleanup);
+}
+
+void Stage06Links(EngineCall& call) {
+  Text& html = call.State.HtmlOut;
+  if (LCase(call.Links) == u"yes") {
+    BuildLinkPrefixes();
+    BuildLinkTerminators();
+    LinkEmailAddresses(html);
+    LinkWebAddresses(html);
+  } else {
+    BuildWrappedLinkPrefixes();
+    BuildWrappedLinkTerminators();
+    LinkWrappedAddresses(html);
+    LinkWrappedAddresses(html);
+  }
+}
+
+void Stage07Placeholders(EngineCall& call) {
+  Text& html = call.State.HtmlOut;
+  ReplaceIn(html, PathSeparatorMark, u"\\", Compare::Text);
+  ReplaceIn(html, kOpenMarkCore, u"<img border=\"0\" src=\"file:///", Compare::Text);
+  // The right-aligned picture's close mark first: the plain one is its
+  // start.
+  ReplaceIn(html, RightPictureCloseMark, u"\"><p align=\"left\">", Compare::Text);
+  ReplaceIn(html, kCloseMarkCore,
+            call.State.EquationSeen == u"yes" ? u"\"></center>" : u"\">",
+            Compare::Text);
+}
+
+void Stage17LinkMarkup(EngineCall& call) {
+  Text& html = call.State.HtmlOut;
+  html = TidyUnderlinedLinks(std::move(html));
+  html = LinkUnderlinedAddresses(std::move(html));
+}
+
+void Stage18DefaultFont(EngineCall& call) {
+  ConversionState& state = call.State;
+  Text& html = state.HtmlOut;
+  if (Contains(html, u"<font face=\"", Compare::Text)) return;
+  if (state.FontCount <= 0) return;
+  const Text face = Trim(state.FontNames[0]);
+  if (face.empty()) return;
+  const Text body = u"<BODY BGCOLOR=\"#" + call.Colour + u"\">";
+  ReplaceIn(html, body, body + u"<font face=\"" + face + u"\">", Compare::Text,
+            Occurrences::First);
+  ReplaceIn(html, u"</body>", u"</font>\r\n</body>", Compare::Text,
+            Occurrences::First);
+}
+
+}  // namespace skeinlet::detail
