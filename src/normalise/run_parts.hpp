@@ -33,6 +33,9 @@ void TextPassesSecond(RunParts& r);
 // not keep them.
 bool DropsFontMarkup();
 
+// The font face pass of the second group on its own (for its tests).
+void InlineFaceSwitches(RunParts& r);
+
 // Step 7 of the run converter: nested groups of the text part flattened.
 void FlattenNestedGroups(Text& text);
 

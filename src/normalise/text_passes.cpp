@@ -246,39 +246,90 @@ void InlineSizes(RunParts& r) {
   });
 }
 
+// Marks the font numbers 0..count whose switch "\fK" (K in plain decimal)
+// occurs in t in either case: the switch of K is a prefix of every longer
+// digit run after "\f", so "\f12" marks 1 and 12.
+std::vector<bool> FaceSwitchesIn(TextView t, std::int64_t count) {
+  std::vector<bool> present(static_cast<std::size_t>(count + 1), false);
+  for (std::size_t i = 0; i + 2 < t.size(); ++i) {
+    if (t[i] != u'\\' || LowerUnit(t[i + 1]) != u'f' || !IsDigit(t[i + 2])) continue;
+    if (t[i + 2] == u'0') {
+      present[0] = true;
+      continue;
+    }
+    std::int64_t k = 0;
+    for (std::size_t j = i + 2; j < t.size() && IsDigit(t[j]); ++j) {
+      k = k * 10 + (t[j] - u'0');
+      if (k > count) break;
+      present[static_cast<std::size_t>(k)] = true;
+    }
+  }
+  return present;
+}
+
+// The font face pass. Every font number is handled on every numeric find;
+// a number whose switch does not occur changes nothing but the current face,
+// so only the numbers found in the text run their replacements, and the
+// text is scanned again only where a replacement can make a new switch
+// (a removal joins its neighbours; a face name may itself hold "\f").
+// The face and number left behind are those of the lowest-numbered font
+// with a name, as the full descending loop leaves them.
 void InlineFaces(RunParts& r) {
   ConversionState& st = State();
   Text& t = r.text;
+  const std::int64_t count = st.FontCount;
+  std::int64_t lowestNamed = -2;  // -2: not looked up yet; -1: no font has a name
+  std::vector<bool> present;
+  bool scanned = false;  // present covers every switch in t
   Pos p = InStr(1, t, u"\\f", Compare::Binary);
   while (p > 0) {
     const Text seven = Mid(t, p, 7);
+    // Cutting a find to three characters and a blank never makes a switch.
     if (Len(seven) >= 4 && !IsNumeric(MidView(seven, 3)) && seven[3] >= 128)
       t.replace(static_cast<std::size_t>(p - 1), seven.size(), Left(seven, 3) + u" ");
     const Pos e = SwitchEnd(t, p);
     if (e > 0) {
       if (!IsNumeric(Mid(t, p + 2, e - p - 2))) return;
-      for (std::int64_t k = st.FontCount; k >= 0; --k) {
+      if (lowestNamed == -2) {
+        // Read from the highest number down, so that a table that is not
+        // there fails before anything changes, as the full loop does.
+        lowestNamed = -1;
+        for (std::int64_t k = count; k >= 0; --k)
+          if (!TrimView(st.FontNames[k]).empty()) lowestNamed = k;
+      }
+      if (!scanned) present = FaceSwitchesIn(t, count);
+      scanned = true;
+      for (std::int64_t k = count; k >= 0; --k) {
+        if (!present[static_cast<std::size_t>(k)]) continue;
         const Text sw = u"\\f" + NumberText(k);
         const Text& name = st.FontNames[k];
+        std::size_t changed = 0;
+        bool mayMakeSwitch = true;
         if (TrimView(name).empty()) {
-          R(t, sw + u" ", u"");
-          R(t, sw + u"&nbsp;", u"");
-          continue;
-        }
-        st.CurrentFace = Trim(name);
-        st.CurrentFontNumber = CheckedInt16(k);
-        r.wroteInlineSize = true;
-        if (DropsFontMarkup()) {
-          R(t, sw + u"&nbsp;", u"");
-          R(t, sw + u" ", u" ");
-          R(t, sw, u"");
+          changed += ReplaceIn(t, sw + u" ", u"");
+          changed += ReplaceIn(t, sw + u"&nbsp;", u"");
+        } else if (DropsFontMarkup()) {
+          changed += ReplaceIn(t, sw + u"&nbsp;", u"");
+          changed += ReplaceIn(t, sw + u" ", u" ");
+          changed += ReplaceIn(t, sw, u"");
         } else {
           const Text tag = u"<font FACE=" + Quoted(name) + u">";
-          R(t, sw + u"&nbsp;&nbsp;&#", tag + u"&#");
-          R(t, sw + u"&nbsp;", tag);
-          R(t, sw + u" ", tag);
-          R(t, sw, tag);
+          mayMakeSwitch = Has(name, u"\\f");
+          changed += ReplaceIn(t, sw + u"&nbsp;&nbsp;&#", tag + u"&#");
+          changed += ReplaceIn(t, sw + u"&nbsp;", tag);
+          changed += ReplaceIn(t, sw + u" ", tag);
+          changed += ReplaceIn(t, sw, tag);
         }
+        if (changed > 0 && mayMakeSwitch) {
+          present = FaceSwitchesIn(t, count);
+        } else if (changed > 0) {
+          scanned = false;  // a switch of a number already passed may remain
+        }
+      }
+      if (lowestNamed >= 0) {
+        st.CurrentFace = Trim(st.FontNames[lowestNamed]);
+        st.CurrentFontNumber = CheckedInt16(lowestNamed);
+        r.wroteInlineSize = true;
       }
     }
     p = p + 5 > Len(t) ? 0 : InStr(p + 5, t, u"\\f", Compare::Binary);
@@ -640,5 +691,7 @@ void TextPassesSecond(RunParts& r) {
 
   RemoveControlWords(t);  // 12
 }
+
+void InlineFaceSwitches(RunParts& r) { InlineFaces(r); }
 
 }  // namespace skeinlet::detail
