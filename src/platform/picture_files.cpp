@@ -61,8 +61,8 @@ bool WritePictureFile(TextView folder, TextView fileName,
   if (!IsPlainFileName(fileName)) return false;
   for (const char16_t c : folder)
     if (c == 0) return false;
-  std::string dir = PictureFolderPath(folder);
-  if (dir.empty()) dir = ".";
+  const std::string path = PictureFolderPath(folder);
+  const std::string dir = path.empty() ? std::string(".") : path;
   if (dir.find_first_not_of('/') == std::string::npos) return false;  // the root
 
   const Descriptor dirFd(::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
