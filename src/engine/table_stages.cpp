@@ -3,6 +3,7 @@
 // table repair), 14 (leftover marks) and 25 (the cell formatting loop).
 #include "engine/rtf_to_html.hpp"
 #include "tables/cell_formatting.hpp"
+#include "tables/cell_formatting_rounds.hpp"
 #include "tables/table_repair.hpp"
 #include "text/errors.hpp"
 #include "text/rules.hpp"
@@ -18,18 +19,6 @@ namespace {
   u"bordercolor=\"#000000\" cellspacing=\"0\" cellpadding=\"0\">"
 
 constexpr TextView TableOpenTag = SKEINLET_TABLE_OPEN;
-
-// The first occurrence of `find` in `text`, exactly, 0-based. Horspool skips
-// by up to the length of the table being sought, which keeps the search for
-// each table of a long document from walking every "<" before it; the
-// occurrence found is the same as that of a plain left-to-right search.
-std::size_t FindExact(const Text& text, const Text& find) {
-  if (find.empty()) return 0;
-  const auto it = std::search(
-      text.begin(), text.end(),
-      std::boyer_moore_horspool_searcher(find.begin(), find.end()));
-  return it == text.end() ? Text::npos : static_cast<std::size_t>(it - text.begin());
-}
 
 }  // namespace
 
@@ -128,23 +117,8 @@ void Stage25CellFormatting(EngineCall& call) {
   // Each round starts where the last "</table>" was found before its table
   // was replaced, so the position moves forward every round; the bound only
   // stops a document whose replacements keep pushing tables ahead of it.
-  const Pos rounds = Len(html) + 1;
-  Pos pos = 1;
-  for (Pos round = 0; round < rounds; ++round) {
-    const Pos a = InStr(pos, html, u"<table", Compare::Text);
-    if (a == 0) break;
-    pos = InStr(a, html, u"</table>", Compare::Text);
-    if (pos == 0) break;
-    const Text t = Mid(html, a, pos + 7 - a + 1);
-    Text n;
-    try {
-      n = CarryCellFormatting(t);
-    } catch (const Error&) {
-      break;  // the tables done so far stay done
-    }
-    const std::size_t at = FindExact(html, t);
-    if (at != Text::npos) html.replace(at, t.size(), n);
-  }
+  RunCellFormattingRounds(html, Len(html) + 1,
+                          [](const Text& t) { return CarryCellFormatting(t); });
 }
 
 }  // namespace skeinlet::detail

@@ -118,6 +118,11 @@ TEST(TableStages, CellFormattingLoop) {
   const Text second = u"<table><td><b>x</td><td>y</td></table>";
   EXPECT_EQ(r.Run(Stage25CellFormatting, shrink + second),
             u"<table><td>" + Repeat(u"<i>", 20) + u"</i></td></table>" + second);
+  // A copy of the skipped table further on: its round replaces the skipped
+  // one, the first occurrence, and the copy stays as it was.
+  EXPECT_EQ(r.Run(Stage25CellFormatting, shrink + second + u"z" + second),
+            u"<table><td>" + Repeat(u"<i>", 20) + u"</i></td></table>" +
+                u"<table><td><b>x</b></td><td><b>y</b></td></table>z" + second);
 }
 
 // The loop as described, with a plain search for the first occurrence.
@@ -136,6 +141,22 @@ Text CellFormattingLoopReference(Text html) {
   return html;
 }
 
+TEST(TableStages, CellFormattingLoopFindsASkippedTableHeldOpen) {
+  // The shorter replacement of the first table makes the search skip the
+  // start of the next one and land on the table inside it; a copy of the
+  // skipped table later on is then replaced at the skipped one.
+  Text shrink = u"<table><td>";
+  for (int k = 0; k < 20; ++k) shrink += u"< i>";
+  shrink += u"</td></table>";
+  const Text skipped = u"<table><td><b>q</td><td>r</td><table>3</table>";
+  const Text html = shrink + skipped + u"z" + skipped + u"</table></table>";
+  StageRun r;
+  const Text out = r.Run(Stage25CellFormatting, html);
+  EXPECT_EQ(out, CellFormattingLoopReference(html));
+  EXPECT_EQ(Right(out, Len(skipped) + 17), u"z" + skipped + u"</table></table>");
+  EXPECT_NE(InStr(1, out, u"<b>q</b>", Compare::Binary), 0);
+}
+
 TEST(TableStages, CellFormattingLoopMatchesThePlainSearch) {
   std::mt19937 rng(5);
   const TextView pieces[] = {u"<table>", u"</table>", u"<td>", u"</td>", u"<b>", u"x",
@@ -148,6 +169,37 @@ TEST(TableStages, CellFormattingLoopMatchesThePlainSearch) {
     if (rng() % 3 == 0) html += html;  // identical tables
     ASSERT_EQ(r.Run(Stage25CellFormatting, html), CellFormattingLoopReference(html))
         << std::string(html.begin(), html.end());
+  }
+}
+
+TEST(TableStages, CellFormattingLoopMatchesThePlainSearchOnLongDocuments) {
+  // Many tables, nested and unclosed ones, either case, and copies of
+  // earlier tables further on, so that the earlier-copy path and the
+  // bookkeeping of tables left open are both taken.
+  std::mt19937 rng(11);
+  const TextView pieces[] = {u"<table>", u"</table>", u"<td>", u"</td>", u"<b>", u"xy",
+                             u"< i>", u"<tr>", u"</tr>", u"<TABLE a>", u"</TABLE>", u"<font f>",
+                             u"<table><td><b>a</td><td>b</td></table>", u"<i>", u"</i>",
+                             u"<table><td>< i>< i>< i>< i>< i>< i>< i>< i>< i>< i></td></table>"};
+  StageRun r;
+  for (int round = 0; round < 200; ++round) {
+    Text html;
+    const int n = 20 + static_cast<int>(rng() % 180);
+    for (int k = 0; k < n; ++k) {
+      if (rng() % 12 == 0 && html.size() > 10) {
+        const std::size_t from = rng() % html.size();
+        html += html.substr(from, rng() % (html.size() - from) + 1);
+      } else {
+        html += pieces[rng() % std::size(pieces)];
+      }
+    }
+    // Balance the counts so that the loop runs.
+    const Pos opens = CountOccurrences(html, u"<table", Compare::Text);
+    const Pos closes = CountOccurrences(html, u"</table>", Compare::Text);
+    for (Pos k = closes; k < opens; ++k) html += u"</table>";
+    for (Pos k = opens; k < closes; ++k) html.insert(0, u"<table>");
+    ASSERT_EQ(r.Run(Stage25CellFormatting, html), CellFormattingLoopReference(html))
+        << "round " << round;
   }
 }
 

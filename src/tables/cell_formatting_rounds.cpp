@@ -1,0 +1,184 @@
+#include "tables/cell_formatting_rounds.hpp"
+
+#include "text/errors.hpp"
+
+#include <algorithm>
+#include <cstdint>
+#include <unordered_map>
+#include <vector>
+
+namespace skeinlet::detail {
+namespace {
+
+constexpr TextView kOpen = u"<table";
+constexpr TextView kClose = u"</table>";
+constexpr std::size_t kNone = TextView::npos;
+
+// The document as a finished front (`front_`) and a working back
+// (`back_` from `b0_`). The gap between them only moves forward; a
+// replacement at the gap reuses the room the front has taken from the back.
+class SplitText {
+ public:
+  explicit SplitText(Text&& all) : back_(std::move(all)) {}
+
+  std::size_t Gap() const noexcept { return front_.size(); }
+  TextView Front() const noexcept { return front_; }
+  TextView Back() const noexcept { return TextView(back_).substr(b0_); }
+
+  void MoveGapTo(std::size_t at) {
+    const std::size_t k = at - front_.size();
+    front_.append(back_, b0_, k);
+    b0_ += k;
+  }
+  // Replaces the `length` units after the gap by `with`.
+  void ReplaceAtGap(std::size_t length, TextView with) {
+    const std::size_t end = b0_ + length;
+    if (with.size() <= end) {
+      b0_ = end - with.size();
+      std::copy(with.begin(), with.end(), back_.begin() + static_cast<std::ptrdiff_t>(b0_));
+      return;
+    }
+    const std::size_t room = with.size() + 4096;
+    Text fresh;
+    fresh.reserve(room + back_.size() - end);
+    fresh.assign(room - with.size(), u'\0');
+    fresh.append(with);
+    fresh.append(back_, end);
+    back_ = std::move(fresh);
+    b0_ = room - with.size();
+  }
+  Text Take() {
+    front_.append(back_, b0_);
+    back_.clear();
+    b0_ = 0;
+    return std::move(front_);
+  }
+
+ private:
+  Text front_;
+  Text back_;
+  std::size_t b0_ = 0;
+};
+
+// A key for a table text: its length and its first and last 256 units.
+std::uint64_t KeyOf(TextView s) {
+  std::uint64_t h = 1469598103934665603ull ^ s.size();
+  auto mix = [&h](char16_t c) {
+    h ^= c;
+    h *= 1099511628211ull;
+  };
+  const std::size_t head = std::min<std::size_t>(s.size(), 256);
+  for (std::size_t i = 0; i < head; ++i) mix(s[i]);
+  for (std::size_t i = std::max(head, s.size() - std::min<std::size_t>(s.size(), 256)); i < s.size(); ++i)
+    mix(s[i]);
+  return h;
+}
+
+// The "<table" starts already passed, each with the text from it to its
+// first "</table>": those whose "</table>" lies in the finished front are
+// filed under their key; the others ("open", inside the table being
+// worked on) wait, all sharing the one "</table>" that comes next.
+class PassedTables {
+ public:
+  void Clear() {
+    filed_.clear();
+    open_.clear();
+  }
+
+  // Files the starts of front[from, to), the tables closed there and those
+  // waiting whose shared close lies there. `nextClose` is the first
+  // "</table>" at or after `to`.
+  void Scan(TextView front, std::size_t from, std::size_t to) {
+    const TextView part = front.substr(0, to);
+    if (openClose_ != kNone && openClose_ + kClose.size() <= to) {
+      for (std::size_t b : open_) File(front, b, openClose_);
+      open_.clear();
+    }
+    std::vector<std::size_t> starts;
+    for (std::size_t s = FindIndex(part, kOpen, from, Compare::Text); s != kNone;
+         s = FindIndex(part, kOpen, s + 1, Compare::Text))
+      starts.push_back(s);
+    std::size_t close = kNone;
+    for (std::size_t k = starts.size(); k-- > 0;) {
+      // The first close after each start, found from the right so that each
+      // part of the text is searched once.
+      const std::size_t limit = k + 1 < starts.size() ? starts[k + 1] : to;
+      const std::size_t c = FindIndex(part.substr(0, limit), kClose, starts[k], Compare::Text);
+      if (c != kNone) close = c;
+      if (close != kNone && close + kClose.size() <= to)
+        File(front, starts[k], close);
+      else
+        open_.push_back(starts[k]);
+    }
+  }
+
+  // The first filed start whose text equals t, or kNone.
+  std::size_t FirstEqual(TextView front, TextView t) const {
+    const auto it = filed_.find(KeyOf(t));
+    if (it == filed_.end()) return kNone;
+    std::size_t best = kNone;
+    for (std::size_t b : it->second)
+      if (b < best && front.substr(b, t.size()) == t) best = b;
+    return best;
+  }
+
+  void SetOpenClose(std::size_t close) { openClose_ = close; }
+
+ private:
+  void File(TextView front, std::size_t start, std::size_t close) {
+    filed_[KeyOf(front.substr(start, close + kClose.size() - start))].push_back(start);
+  }
+
+  std::unordered_map<std::uint64_t, std::vector<std::size_t>> filed_;
+  std::vector<std::size_t> open_;
+  std::size_t openClose_ = kNone;
+};
+
+}  // namespace
+
+void RunCellFormattingRounds(Text& html, Pos rounds,
+                             const std::function<Text(const Text&)>& carry) {
+  SplitText doc(std::move(html));
+  PassedTables passed;
+  std::size_t scanFrom = 0;
+  std::size_t pos = 0;  // where the next "<table" is sought, 0-based
+  for (Pos round = 0; round < rounds; ++round) {
+    const TextView back = doc.Back();
+    const std::size_t gap = doc.Gap();
+    const std::size_t ia = FindIndex(back, kOpen, pos - gap, Compare::Text);
+    if (ia == kNone) break;
+    const std::size_t ic = FindIndex(back, kClose, ia, Compare::Text);
+    if (ic == kNone) break;
+    const std::size_t a = gap + ia;
+    pos = gap + ic;
+    const Text t(back.substr(ia, ic + kClose.size() - ia));
+    Text n;
+    try {
+      n = carry(t);
+    } catch (const Error&) {
+      break;
+    }
+
+    doc.MoveGapTo(a);
+    passed.Scan(doc.Front(), scanFrom, a);
+    const std::size_t earlier = passed.FirstEqual(doc.Front(), t);
+    if (earlier == kNone) {
+      doc.ReplaceAtGap(t.size(), n);
+      const std::size_t next = FindIndex(doc.Back(), kClose, 0, Compare::Text);
+      passed.SetOpenClose(next == kNone ? kNone : a + next);
+      scanFrom = a;
+      continue;
+    }
+    // An identical text comes first: it is the one replaced. Rare enough to
+    // start the bookkeeping again on the whole text.
+    Text whole = doc.Take();
+    whole.replace(earlier, t.size(), n);
+    doc = SplitText(std::move(whole));
+    passed.Clear();
+    passed.SetOpenClose(kNone);
+    scanFrom = 0;
+  }
+  html = doc.Take();
+}
+
+}  // namespace skeinlet::detail
