@@ -246,11 +246,14 @@ int RunBatch(const Invocation& inv, std::FILE* err) noexcept {
     if (showProgress) {
       ticker = std::thread([&] {
         std::unique_lock lock(pr.mutex);
-        while (!pr.finished) {
+        // Drawn at least once, so that a batch done before the ticker
+        // starts still shows its line.
+        for (;;) {
           const std::string line = ProgressLine(pr, elapsed());
           std::fputs(("\r\033[K" + line).c_str(), err);
           std::fflush(err);
           lineShown = true;
+          if (pr.finished) break;
           pr.wake.wait_for(lock, std::chrono::milliseconds(200));
         }
       });
