@@ -88,6 +88,7 @@ void ResetAndReadTables(EngineCall& call) {
   }
 
   state.HtmlOut.clear();
+  state.ReadBack = {};
   state.CentreOpen = u"no";
   state.CurrentFace.clear();
   state.CurrentSize.clear();

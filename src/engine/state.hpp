@@ -43,6 +43,17 @@ struct ConversionState {
   std::int16_t CurrentFontNumber = 0;
   Text CurrentSize;
   Text CurrentColour;
+  // Where the run converter last found " COLOR=\"", " SIZE=\"" and
+  // " FACE=\"" in HtmlOut (npos: not yet), and how much of HtmlOut it had
+  // searched: the runs only append to HtmlOut, so each search covers only
+  // what was appended since. Cleared with HtmlOut.
+  struct ReadBackMarks {
+    std::size_t searched = 0;
+    std::uint64_t edges = 0;  // of the searched part's first and last 64 units
+    std::size_t colour = static_cast<std::size_t>(-1);
+    std::size_t size = static_cast<std::size_t>(-1);
+    std::size_t face = static_cast<std::size_t>(-1);
+  } ReadBack;
 
   // --- Colour table (kept from one conversion to the next) ---
   BoundedArray<Text> ColourList;

@@ -446,19 +446,43 @@ void WriteOutput(RunParts& r) {
 void ReadBackFontState() {
   ConversionState& st = State();
   const TextView html = st.HtmlOut;
-  if (const std::size_t at = html.rfind(u" COLOR=\""); at != TextView::npos)
-    st.CurrentColour = Trim(html.substr(at + 8, 7));
-  if (const std::size_t at = html.rfind(u" SIZE=\""); at != TextView::npos) {
-    Text size(html.substr(at + 7, 2));
-    ReplaceIn(size, u"\"", u"", Compare::Binary);
-    st.CurrentSize = Trim(size);
+  ConversionState::ReadBackMarks& marks = st.ReadBack;
+  // The first and last units of the part searched before tell a HtmlOut
+  // that was replaced rather than appended to (a new conversion, a test).
+  auto edges = [&html](std::size_t n) {
+    std::uint64_t h = 1469598103934665603ull ^ n;
+    const std::size_t k = std::min<std::size_t>(n, 64);
+    for (std::size_t i = 0; i < k; ++i) h = (h ^ html[i]) * 1099511628211ull;
+    for (std::size_t i = n - k; i < n; ++i) h = (h ^ html[i]) * 1099511628211ull;
+    return h;
+  };
+  if (html.size() < marks.searched || edges(marks.searched) != marks.edges) marks = {};
+  // The last occurrence in the whole of HtmlOut: the last one in what was
+  // appended (from just before it, for a mark cut in two), else the one
+  // found before.
+  auto last = [&](std::size_t& found, TextView mark) {
+    const std::size_t from = marks.searched >= mark.size() ? marks.searched - mark.size() + 1 : 0;
+    const std::size_t at = html.substr(from).rfind(mark);
+    if (at != TextView::npos) found = from + at;
+    return found;
+  };
+  const std::size_t colour = last(marks.colour, u" COLOR=\"");
+  const std::size_t size = last(marks.size, u" SIZE=\"");
+  const std::size_t face = last(marks.face, u" FACE=\"");
+  marks.searched = html.size();
+  marks.edges = edges(marks.searched);
+  if (colour != TextView::npos) st.CurrentColour = Trim(html.substr(colour + 8, 7));
+  if (size != TextView::npos) {
+    Text value(html.substr(size + 7, 2));
+    ReplaceIn(value, u"\"", u"", Compare::Binary);
+    st.CurrentSize = Trim(value);
   }
-  if (const std::size_t at = html.rfind(u" FACE=\""); at != TextView::npos) {
-    const TextView after = html.substr(at + 7);
+  if (face != TextView::npos) {
+    const TextView after = html.substr(face + 7);
     if (const std::size_t quote = after.find(u'"'); quote != TextView::npos) {
-      Text face(after.substr(0, quote + 1));
-      ReplaceIn(face, u"\"", u"", Compare::Binary);
-      st.CurrentFace = Trim(face);
+      Text name(after.substr(0, quote + 1));
+      ReplaceIn(name, u"\"", u"", Compare::Binary);
+      st.CurrentFace = Trim(name);
     }
   }
 }

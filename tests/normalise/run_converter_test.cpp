@@ -191,3 +191,32 @@ TEST_F(RunConverter, HostileRunsStayBounded) {
 
 }  // namespace
 }  // namespace skeinlet::detail
+
+namespace skeinlet::detail {
+namespace {
+
+TEST_F(RunConverter, CarriedFontIsReadFromTheLastMarksOfTheOutput) {
+  // A face switch in the text part writes a face tag inline, after which
+  // the carried colour, size and face are read back from the output's last
+  // " COLOR=", " SIZE=" and " FACE=" marks, wherever they are.
+  ConversionState& st = State();
+  st.HtmlOut = Text(5000, u'x') + u"<font COLOR=\"#00ff00\" SIZE=\"5\">";
+  Convert(u"plain\\b a \\f1 b");
+  EXPECT_EQ(st.CurrentColour, u"#00ff00");
+  st.HtmlOut += Text(3000, u'x') + u"<font COLOR=\"#123456\">";
+  Convert(u"plain\\b a \\f1 b");
+  EXPECT_EQ(st.CurrentColour, u"#123456");
+  EXPECT_EQ(st.CurrentFace, u"Times New Roman");
+  // Output replaced rather than appended to: a mark found before no longer
+  // counts.
+  st.HtmlOut = Text(9000, u'y') + u"<font COLOR=\"#abcdef\">";
+  Convert(u"plain\\b a \\f1 b");
+  EXPECT_EQ(st.CurrentColour, u"#abcdef");
+  st.HtmlOut = Text(12000, u'z');
+  st.CurrentColour = u"kept";
+  Convert(u"plain\\b a \\f1 b");
+  EXPECT_EQ(st.CurrentColour, u"kept");
+}
+
+}  // namespace
+}  // namespace skeinlet::detail
