@@ -134,12 +134,6 @@ TEST(MarkupCleanupSecond, FontTagsMovedOutOfRows) {
                   u"bordercolor=\"#000000\"><tr><td><font FACE=\"TimesNew Roman\" SIZE=\"2\" >x"),
             u"bordercolor=\"#000000\"><font FACE=\"TimesNew Roman\" SIZE=\"2\" ><tr><td>x");
   EXPECT_EQ(r.Run(Stage12MarkupCleanupSecond,
-                  u"bordercolor=\"#000000\"><tr><td><font FACE=\"Arial\" SIZE=\"2\" >x"),
-            u"bordercolor=\"#000000\"><font FACE=\"Arial\" SIZE=\"2\" ><tr><td>x");
-  EXPECT_EQ(r.Run(Stage12MarkupCleanupSecond,
-                  u"</tr><tr><td></font><font FACE=\"Arial\" SIZE=\"2\" >x"),
-            u"</tr><tr><td>x");
-  EXPECT_EQ(r.Run(Stage12MarkupCleanupSecond,
                   u"</td></tr>\r\n</font><font FACE=\"Times New Roman\" SIZE=\"2\" >x"),
             u"</td></tr>\r\n<tr><td>x");
   EXPECT_EQ(r.Run(Stage12MarkupCleanupSecond,
