@@ -1,5 +1,8 @@
 #include "text/rules.hpp"
 
+#include <array>
+#include <cstdint>
+
 namespace skeinlet::detail {
 
 std::size_t ApplyRule(Text& text, const Rule& rule) {
@@ -7,8 +10,60 @@ std::size_t ApplyRule(Text& text, const Rule& rule) {
                    rule.occurrences);
 }
 
+namespace {
+
+// Which pairs of adjacent units (lower-cased, hashed into 4096 bits) occur in
+// a text. A rule whose find text holds a pair that does not occur cannot
+// match, so its search is skipped; a hash collision only lets a search run.
+class PairIndex {
+ public:
+  void Build(TextView text) {
+    bits_.fill(0);
+    const char16_t* lower = LowerTable();
+    for (std::size_t i = 1; i < text.size(); ++i) Set(Slot(lower[text[i - 1]], lower[text[i]]));
+  }
+  bool MayContain(TextView find) const {
+    const char16_t* lower = LowerTable();
+    for (std::size_t i = 1; i < find.size(); ++i)
+      if (!Test(Slot(lower[find[i - 1]], lower[find[i]]))) return false;
+    return true;
+  }
+
+ private:
+  static unsigned Slot(char16_t a, char16_t b) noexcept {
+    return ((static_cast<std::uint32_t>(a) << 16 | b) * 0x9E3779B1u) >> 20;
+  }
+  void Set(unsigned slot) noexcept { bits_[slot >> 6] |= std::uint64_t{1} << (slot & 63); }
+  bool Test(unsigned slot) const noexcept { return bits_[slot >> 6] >> (slot & 63) & 1; }
+
+  std::array<std::uint64_t, 64> bits_{};
+};
+
+// Below this many rules a table is searched rule by rule.
+constexpr std::size_t kIndexedTable = 4;
+
+}  // namespace
+
 void ApplyRules(Text& text, std::span<const Rule> rules) {
-  for (const Rule& rule : rules) ApplyRule(text, rule);
+  if (rules.size() < kIndexedTable) {
+    for (const Rule& rule : rules) ApplyRule(text, rule);
+    return;
+  }
+  // The index is built when a rule first needs it and again after each
+  // rule that changed the text.
+  PairIndex index;
+  bool current = false;
+  for (const Rule& rule : rules) {
+    if (rule.find.size() >= 2) {
+      if (rule.find.size() > text.size()) continue;
+      if (!current) {
+        index.Build(text);
+        current = true;
+      }
+      if (!index.MayContain(rule.find)) continue;
+    }
+    if (ApplyRule(text, rule) > 0) current = false;
+  }
 }
 
 bool ApplyGuarded(Text& text, TextView guard, std::span<const Rule> rules,

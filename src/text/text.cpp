@@ -16,6 +16,13 @@ namespace skeinlet::detail {
 
 namespace {
 
+// The code units a case-insensitive search must stop at for `unit`.
+struct Variants {
+  std::array<char16_t, 4> units{};
+  std::size_t count = 0;
+  bool complete = true;  // false: more variants than fit; scan unit by unit
+};
+
 // Full 64K tables built once from the generated pairs, plus for every
 // lower-cased unit the other units that lower-case to it (so that a
 // case-insensitive search for "k" also stops at "K" and at KELVIN SIGN).
@@ -37,6 +44,27 @@ struct CaseTables {
     for (std::size_t c = 0; c < 65536; ++c)
       if (lower[c] != c) preimages.emplace_back(lower[c], static_cast<char16_t>(c));
     std::sort(preimages.begin(), preimages.end());
+    for (std::size_t c = 0; c < ascii.size(); ++c) ascii[c] = Compute(static_cast<char16_t>(c));
+  }
+
+  // Variants of every ASCII unit, which begins and ends most searched texts.
+  std::array<Variants, 128> ascii{};
+
+  Variants Compute(char16_t unit) const {
+    Variants v;
+    const char16_t lowered = lower[unit];
+    v.units[v.count++] = lowered;
+    auto range = std::equal_range(
+        preimages.begin(), preimages.end(), std::pair<char16_t, char16_t>(lowered, 0),
+        [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (auto it = range.first; it != range.second; ++it) {
+      if (v.count == v.units.size()) {
+        v.complete = false;
+        break;
+      }
+      v.units[v.count++] = it->second;
+    }
+    return v;
   }
 };
 
@@ -45,28 +73,8 @@ const CaseTables& Tables() noexcept {
   return tables;
 }
 
-// The code units a case-insensitive search must stop at for `unit`.
-struct Variants {
-  std::array<char16_t, 4> units{};
-  std::size_t count = 0;
-  bool complete = true;  // false: more variants than fit; scan unit by unit
-};
-
 Variants VariantsOf(const CaseTables& t, char16_t unit) {
-  Variants v;
-  const char16_t lowered = t.lower[unit];
-  v.units[v.count++] = lowered;
-  auto range = std::equal_range(
-      t.preimages.begin(), t.preimages.end(), std::pair<char16_t, char16_t>(lowered, 0),
-      [](const auto& a, const auto& b) { return a.first < b.first; });
-  for (auto it = range.first; it != range.second; ++it) {
-    if (v.count == v.units.size()) {
-      v.complete = false;
-      break;
-    }
-    v.units[v.count++] = it->second;
-  }
-  return v;
+  return unit < t.ascii.size() ? t.ascii[unit] : t.Compute(unit);
 }
 
 inline bool MatchesAt(const char16_t* text, TextView find, Compare cmp,
@@ -96,6 +104,7 @@ inline __m128i EqualAny(__m128i block, const Variants& v, const __m128i* needles
 }  // namespace
 
 char16_t LowerUnit(char16_t c) noexcept { return Tables().lower[c]; }
+const char16_t* LowerTable() noexcept { return Tables().lower.data(); }
 char16_t UpperUnit(char16_t c) noexcept { return Tables().upper[c]; }
 
 Text LCase(TextView s) {

@@ -32,6 +32,8 @@ enum class Compare : std::uint8_t { Binary, Text };
 
 // --- Case mapping (one code unit to one code unit). ---
 char16_t LowerUnit(char16_t c) noexcept;
+// The whole lower-case table, 65536 entries, for loops over every unit.
+const char16_t* LowerTable() noexcept;
 char16_t UpperUnit(char16_t c) noexcept;
 Text LCase(TextView s);
 Text UCase(TextView s);

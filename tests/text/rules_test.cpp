@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <new>
+#include <random>
 #include <utility>
 #include <vector>
 
@@ -219,6 +220,32 @@ TEST(ApplyRules, NoAllocationWhenNothingMatches) {
   EXPECT_EQ(AllocationsDuring([&] { ReplaceIn(doc, u"\\b0 ", u"", kExact); }), 0);
   // The counter is live: a growing replacement does allocate.
   EXPECT_GT(AllocationsDuring([&] { ReplaceIn(doc, u"\\b ", u"<b>!", kExact); }), 0);
+}
+
+TEST(ApplyRules, SkippingRulesThatCannotMatchChangesNothing) {
+  // Rules whose find text holds a pair of units absent from the text are
+  // skipped; the result must be that of every rule searched in turn,
+  // including rules that only match what an earlier rule wrote, either
+  // case, and the Kelvin sign that lower-cases to "k".
+  std::mt19937 rng(99);
+  const TextView units[] = {u"a", u"B", u"k", u"K", u"\u212A", u"\\", u"<", u">", u" ", u"1", u"\u00e9"};
+  auto piece = [&](std::size_t most) {
+    Text t;
+    const std::size_t n = rng() % most;
+    for (std::size_t k = 0; k < n; ++k) t += units[rng() % std::size(units)];
+    return t;
+  };
+  for (int round = 0; round < 3000; ++round) {
+    RuleTable table;
+    const std::size_t rules = 1 + rng() % 12;
+    for (std::size_t k = 0; k < rules; ++k)
+      table.Add(piece(4), piece(4), rng() % 5 == 0 ? kFirst : kAll, rng() % 3 == 0 ? kExact : kText);
+    Text text = piece(40);
+    Text expected = text;
+    for (const Rule& rule : table.rules()) ApplyRule(expected, rule);
+    ApplyRules(text, table);
+    ASSERT_EQ(text, expected) << "round " << round;
+  }
 }
 
 }  // namespace
