@@ -75,25 +75,11 @@ TEST(ListStages, NumberedIndentationFirstOccurrencePerBlock) {
 TEST(ListStages, BulletFixupsAndFirstSeries) {
   StageRun r;
   EXPECT_EQ(r.Run(Stage16BulletFixups, u"x></li><li>}}<font a"), u"x></li><li><font a");
-  EXPECT_EQ(r.Run(Stage16BulletFixups, u"<font COLOR=\"#000000\"></u>x"), u"</u><font COLOR=\"#000000\">x");
-  EXPECT_EQ(r.Run(Stage16BulletFixups,
-                  u"<br> </font>&nbsp;&nbsp;<font FACE=\"Symbol\" SIZE=\"1\" ></li></li><font FACE"),
-            u"<br> </font>&nbsp;&nbsp;<font FACE=\"Symbol\" SIZE=\"1\" ></li></li><li><font FACE");
-
   EXPECT_EQ(r.Run(Stage19ListCleanupFirst, u"<br> </CENTER> <br>"), u"</ul></li></li><br> </CENTER> <br>");
   // Longest run of spaces first: each section sign keeps one.
   for (int n = 1; n <= 5; ++n)
     EXPECT_EQ(r.Run(Stage19ListCleanupFirst, u">§" + Nbsp(n) + u"<"), u">§&nbsp;<") << n;
   EXPECT_EQ(r.Run(Stage19ListCleanupFirst, u">§" + Nbsp(6) + u"<"), u">§" + Nbsp(6) + u"<");
-  for (int n = 0; n <= 4; ++n)
-    EXPECT_EQ(r.Run(Stage19ListCleanupFirst, u">" + Nbsp(6) + u"o" + Nbsp(n) + u"<font x"),
-              u">" + Nbsp(4) + u"o&nbsp;<font x") << n;
-  for (int n = 0; n <= 4; ++n)
-    EXPECT_EQ(r.Run(Stage19ListCleanupFirst, u">" + Nbsp(8) + u"§" + Nbsp(n) + u"<"),
-              u">" + Nbsp(6) + u"§&nbsp;<") << n;
-  EXPECT_EQ(r.Run(Stage19ListCleanupFirst,
-                  u"<font COLOR=\"#FF0000\"><br> <font COLOR=\"#000000\" >x"),
-            u"<br> <font COLOR=\"#000000\" >x");
 }
 
 TEST(ListStages, SectionSignsOnlyWithTheirMarker) {
@@ -113,22 +99,11 @@ TEST(ListStages, SectionSignsOnlyWithTheirMarker) {
 
 TEST(ListStages, SecondSeries) {
   StageRun r;
-  for (int n = 1; n <= 7; ++n)
-    EXPECT_EQ(r.Run(Stage21ListCleanupSecond, u"<font FACE=\"Symbol\" SIZE=\"3\" >" + Nbsp(n) + u"</li>"),
-              u"</li>") << n;
   // Rule 4 before rule 5.
   EXPECT_EQ(r.Run(Stage21ListCleanupSecond,
                   u"<br> </font>&nbsp;&nbsp;<font FACE=\"Symbol\" SIZE=\"3\" ></li></li><font x"),
             u"<br> <br></font><font FACE=\"Symbol\" SIZE=\"3\" ></li></li><li><font x");
   EXPECT_EQ(r.Run(Stage21ListCleanupSecond, u"<br> </font>&nbsp;&nbsp;<font x"), u"<br></font><font x");
-  EXPECT_EQ(r.Run(Stage21ListCleanupSecond, u"\" >" + Nbsp(6) + u"2." + Nbsp(3) + u" "),
-            u"\" >2." + Nbsp(3) + u" ");
-  EXPECT_EQ(r.Run(Stage21ListCleanupSecond,
-                  u"<br></font><font FACE=\"Symbol\" SIZE=\"3\" COLOR=\"#000000\" ></li></li><u>"),
-            u"<br></font><font SIZE=\"3\" COLOR=\"#000000\" ></li></li><ul><li><u>");
-  EXPECT_EQ(r.Run(Stage21ListCleanupSecond, u"a ><ul></li></li><b><font b"), u"a ></li></li><li><b><font b");
-  EXPECT_EQ(r.Run(Stage21ListCleanupSecond, u"a >" + Nbsp(8) + u"</li></li></li><li><font b"),
-            u"a ></li></li></li><li><font b");
 }
 
 TEST(ListStages, BoldNumberedLists) {
@@ -175,18 +150,6 @@ TEST(ListStages, ThirdSeriesGuardedMiddle) {
                   u"<br> </li><br></CENTER> <br> </li></li>&nbsp;&nbsp;&nbsp;&nbsp;<font b"),
             u"<br> </li><li></li>&nbsp;&nbsp;&nbsp;&nbsp;<font a"
             u"<br> </li></CENTER> <br> </li></li><li>&nbsp;&nbsp;&nbsp;&nbsp;<font b");
-  EXPECT_EQ(r.Run(Stage23ListCleanupThird, u"<br> </li><br></CENTER> <br> </li></li>&nbsp;&nbsp;&nbsp;&nbsp;<font b"),
-            u"<br> </li><br></CENTER> <br> </li></li><li>&nbsp;&nbsp;&nbsp;&nbsp;<font b");
-  EXPECT_EQ(r.Run(Stage23ListCleanupThird, u"</li><li> <br> </li><li>"), u"</li> <br> </li><li>");
-  for (int s = 1; s <= 4; ++s) {
-    const Text size = Num(s);
-    EXPECT_EQ(r.Run(Stage23ListCleanupThird,
-                    u"<br> </li><br></font><font FACE=\"Arial\" SIZE=\"" + size + u"\" ><ul></li></li> <br> "),
-              u"<br> </li><br></font><font FACE=\"Arial\" SIZE=\"" + size + u"\" ></li></li> <br> ");
-    EXPECT_EQ(r.Run(Stage23ListCleanupThird,
-                    u"<br> </li></li>&nbsp;&nbsp;&nbsp;&nbsp;<font FACE=\"Arial\" SIZE=\"" + size + u"\" >&nbsp;"),
-              u"<br> </li></li><li><font FACE=\"Arial\" SIZE=\"" + size + u"\" >&nbsp;");
-  }
   for (int s = 1; s <= 7; ++s) {
     const Text in = u"<br> <li></li></span><font FACE=\"Arial\" SIZE=\"" + Num(s) + u"\" ><li>";
     EXPECT_EQ(r.Run(Stage23ListCleanupThird, in),
