@@ -12,7 +12,7 @@
 #include "normalise/normalise_rtf.hpp"
 #include "text/rules.hpp"
 
-#include <string>
+#include <algorithm>
 #include <vector>
 
 namespace skeinlet::detail {
@@ -160,8 +160,8 @@ void BlockL3(Text& rtf) {
 }
 
 void BlockL4(Text& rtf) {
-  // Rule 10 finds rule 1's text again where rules 2 to 9 left a "\par "
-  // before their result, and writes an escaped brace there.
+  // Rule 10 finds rule 1's text again wherever a further "\par " stood in
+  // front of a result of rules 1 to 9, and writes an escaped brace there.
   static constexpr Rule kRules[] = {
       {u"\\par " SKEINLET_F2_BULLET_PARD, SKEINLET_F2_BULLET_PARD},
       {u"\\par \\pard\\fi-360\\li360\\tx360\\f1\\'b7\\tab\\f0", SKEINLET_F2_BULLET_PARD u"\\fi-360\\li360"},
