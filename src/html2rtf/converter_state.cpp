@@ -1,0 +1,65 @@
+#include "html2rtf/converter_state.hpp"
+
+namespace skeinlet::detail {
+namespace {
+
+constexpr TextView kStartFonts[] = {u"Times New Roman", u"MS Sans Serif"};
+constexpr TextView kStartColours[] = {u"000000", u"ff0000", u"00ff00",
+                                      u"0000ff", u"ffffff"};
+
+}  // namespace
+
+HtmlRtfState& HtmlRtf() noexcept {
+  thread_local HtmlRtfState state;
+  return state;
+}
+
+void ResetForConversion(HtmlRtfState& s) {
+  s.OutputRtf.clear();
+  s.WorkHtml.clear();
+  s.CurrentFont = 0;
+  s.RtfFontCount = 0;
+  s.RtfColourCount = 0;
+  s.LanguageDepth = 0;
+  s.TextInParagraph = false;
+  s.RtfColours.Redim(0, 0);
+  s.RtfFonts.Redim(0, 0);
+  s.LanguageStack.Redim(0, 0);
+  s.BackgroundColour = 5;
+  s.BlockquoteIndent = 0;
+  // Not in the driver's list, but no conversion may begin inside a link,
+  // a table cell or a list of the previous one.
+  s.InLink = false;
+  s.PendingParagraph = false;
+  s.TextInCell = false;
+  s.InListItem = false;
+  s.OrderedList = false;
+  s.ItemNumber = 0;
+}
+
+void SetUpFormatStack(HtmlRtfState& s) {
+  s.FormatStack.Redim(0, 0);
+  s.FormatStack[0] = FormatRecord{0, 24, 1};
+}
+
+void SetUpTables(HtmlRtfState& s, std::int16_t drawBorders) {
+  SetUpFormatStack(s);
+  s.RtfFonts.Redim(0, 1);
+  for (std::size_t i = 0; i < std::size(kStartFonts); ++i)
+    s.RtfFonts[static_cast<std::int64_t>(i)] = Text(kStartFonts[i]);
+  s.RtfFontCount = 2;
+  s.RtfColours.Redim(0, 4);
+  for (std::size_t i = 0; i < std::size(kStartColours); ++i)
+    s.RtfColours[static_cast<std::int64_t>(i)] = Text(kStartColours[i]);
+  s.RtfColourCount = 5;
+  s.ListItemClosed = true;
+  s.TableStack.Redim(1, 1);
+  s.TableDepth = 0;
+  s.TextSeen = false;
+  s.TableBeforeText = false;
+  s.ParagraphsInItem = 0;
+  s.SpanBackground = 0;
+  s.DrawBorders = drawBorders;
+}
+
+}  // namespace skeinlet::detail

@@ -1,0 +1,119 @@
+// The module state of HTMLRTFConverter: everything one HTML-to-RTF
+// conversion works on. One copy per calling thread (thread_local), so
+// conversions on different threads share nothing and take no locks.
+// ConvertHtmlToRtf resets it at the start of every call (ResetForConversion
+// and SetUpTables, at the places the driver sets them); nothing of one
+// conversion is used by the next.
+#pragma once
+
+#include "platform/image_creator.hpp"
+#include "text/array.hpp"
+#include "text/text.hpp"
+
+#include <cstdint>
+#include <memory>
+
+namespace skeinlet::detail {
+
+// One entry of FormatStack. FromSpan is false for a record that a FONT tag
+// pushed (and for the base record); the four switches say which properties
+// this SPAN record turned on, so that its end turns them off again.
+struct FormatRecord {
+  std::int16_t Font = 0;
+  std::int16_t Size = 0;
+  std::int16_t Colour = 0;
+  bool FromSpan = false;
+  bool Bold = false;
+  bool Italic = false;
+  bool Underline = false;
+  bool Strike = false;
+};
+
+// One open table; index = nesting level.
+struct TableRecord {
+  Text ColumnWidths;  // pixels, each followed by one blank
+  std::int16_t TableWidth = 0;
+  std::int16_t CellCount = 0;
+  bool Bordered = false;
+  bool CellOpen = false;
+  bool RowOpen = false;
+  std::int32_t RowPosition = 0;
+  bool RowHighlight = false;
+  bool CellHighlight = false;
+  bool Centred = false;
+  bool RowSeen = false;
+};
+
+struct StyleRule {
+  Text Selector;
+  Text Face;
+  Text Colour;
+  std::int16_t Size = 0;
+};
+
+// The rules read from one style sheet: the document's own STYLE block
+// (Source "HTML") or one linked file (Source = its path).
+struct StyleSheetRecord {
+  Text Source;
+  BoundedArray<StyleRule> ElementRules;
+  BoundedArray<StyleRule> ClassRules;
+  BoundedArray<StyleRule> IdRules;
+};
+
+struct HtmlRtfState {
+  Text OutputRtf;
+  Text WorkHtml;
+
+  BoundedArray<Text> RtfFonts;
+  std::int16_t RtfFontCount = 0;
+  BoundedArray<Text> RtfColours;
+  std::int16_t RtfColourCount = 0;
+
+  BoundedArray<Text> LanguageStack;
+  std::int16_t LanguageDepth = 0;
+
+  BoundedArray<FormatRecord> FormatStack;
+  std::int16_t CurrentFont = 0;
+
+  BoundedArray<TableRecord> TableStack;
+  std::int16_t TableDepth = 0;
+  double TableScale = 1.0;
+
+  BoundedArray<StyleSheetRecord> StyleRules;
+  std::int16_t Charset = 0;
+  std::int16_t DrawBorders = 0;
+  std::int16_t BackgroundColour = 5;
+  std::int16_t BlockquoteIndent = 0;
+
+  bool TextInParagraph = false;
+  bool PendingParagraph = false;
+  bool TextInCell = false;
+  bool TextSeen = false;
+  bool TableBeforeText = false;
+  bool InLink = false;
+
+  bool InListItem = false;
+  bool ListItemClosed = true;
+  std::int16_t ParagraphsInItem = 0;
+  bool OrderedList = false;
+  std::int16_t ItemNumber = 0;
+
+  std::int16_t SpanBackground = 0;
+
+  std::unique_ptr<ImageCreator> Images;  // the module's ImageCreator
+};
+
+// The calling thread's state.
+HtmlRtfState& HtmlRtf() noexcept;
+
+// The values the driver gives the state when a conversion starts, in the
+// driver's order; the image component is created by the driver itself.
+void ResetForConversion(HtmlRtfState& s);
+// The tables and values set up just before the walk: the base format
+// record, the two start fonts, the five start colours, the table stack and
+// the flags of the walk. `drawBorders` is the caller's border option.
+void SetUpTables(HtmlRtfState& s, std::int16_t drawBorders);
+// The base format record alone (font 0, size 24, colour 1).
+void SetUpFormatStack(HtmlRtfState& s);
+
+}  // namespace skeinlet::detail
