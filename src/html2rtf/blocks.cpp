@@ -162,7 +162,7 @@ void StartLink(const Text& tag) {
   if (q == 0 || q == h + 6 || s.InLink) return;
   const Text target = LCase(Between(tag, h + 6, q));
   Emit(u"{\\field{\\*\\fldinst { HYPERLINK " + target + u" }}{\\fldrslt {\\ul\\cf" +
-       NumberText(IndexOfEntry(s.RtfColours, u"0000ff") + 1) + u" ");
+       NumberText(IndexOfEntry(s.RtfColourIndex, u"0000ff") + 1) + u" ");
   s.InLink = true;
 }
 
@@ -176,7 +176,7 @@ void EndLink() {
 void HorizontalRule(const Text& tag) {
   HtmlRtfState& s = HtmlRtf();
   const Text c = ParseColourAttribute(tag);
-  const std::int64_t n = IndexOfEntry(s.RtfColours, c.empty() ? Text(u"000000") : c) + 1;
+  const std::int64_t n = IndexOfEntry(s.RtfColourIndex, c.empty() ? Text(u"000000") : c) + 1;
 
   Text value;
   Pos p = InStr(1, tag, u"SIZE=", Compare::Binary);

@@ -9,6 +9,12 @@ constexpr TextView kStartColours[] = {u"000000", u"ff0000", u"00ff00",
 
 }  // namespace
 
+void RebuildIndex(const BoundedArray<Text>& list, EntryIndex& index) {
+  index.clear();
+  if (!list.Dimensioned()) return;
+  for (std::int64_t i = list.UBound(); i >= list.LBound(); --i) index[list[i]] = i;
+}
+
 HtmlRtfState& HtmlRtf() noexcept {
   thread_local HtmlRtfState state;
   return state;
@@ -25,6 +31,8 @@ void ResetForConversion(HtmlRtfState& s) {
   s.RtfColours.Redim(0, 0);
   s.RtfFonts.Redim(0, 0);
   s.LanguageStack.Redim(0, 0);
+  RebuildIndex(s.RtfFonts, s.RtfFontIndex);
+  RebuildIndex(s.RtfColours, s.RtfColourIndex);
   s.BackgroundColour = 5;
   s.BlockquoteIndent = 0;
   // Not in the driver's list, but no conversion may begin inside a link,
@@ -52,6 +60,8 @@ void SetUpTables(HtmlRtfState& s, std::int16_t drawBorders) {
   for (std::size_t i = 0; i < std::size(kStartColours); ++i)
     s.RtfColours[static_cast<std::int64_t>(i)] = Text(kStartColours[i]);
   s.RtfColourCount = 5;
+  RebuildIndex(s.RtfFonts, s.RtfFontIndex);
+  RebuildIndex(s.RtfColours, s.RtfColourIndex);
   s.ListItemClosed = true;
   s.TableStack.Redim(1, 1);
   s.TableDepth = 0;

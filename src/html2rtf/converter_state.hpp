@@ -12,6 +12,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <unordered_map>
 
 namespace skeinlet::detail {
 
@@ -60,6 +61,9 @@ struct StyleSheetRecord {
   BoundedArray<StyleRule> IdRules;
 };
 
+// The first index of every entry of a face or colour list.
+using EntryIndex = std::unordered_map<Text, std::int64_t>;
+
 struct HtmlRtfState {
   Text OutputRtf;
   Text WorkHtml;
@@ -68,6 +72,10 @@ struct HtmlRtfState {
   std::int16_t RtfFontCount = 0;
   BoundedArray<Text> RtfColours;
   std::int16_t RtfColourCount = 0;
+  // Kept beside the two lists by RegisterEntry, so that a page with
+  // thousands of faces or colours does not scan the list at every tag.
+  EntryIndex RtfFontIndex;
+  EntryIndex RtfColourIndex;
 
   BoundedArray<Text> LanguageStack;
   std::int16_t LanguageDepth = 0;
@@ -102,6 +110,9 @@ struct HtmlRtfState {
 
   std::unique_ptr<ImageCreator> Images;  // the module's ImageCreator
 };
+
+// Builds the index of a list that was just re-dimensioned or filled.
+void RebuildIndex(const BoundedArray<Text>& list, EntryIndex& index);
 
 // The calling thread's state.
 HtmlRtfState& HtmlRtf() noexcept;

@@ -87,18 +87,20 @@ void PushRecord(HtmlRtfState& s, bool fromSpan) {
 void PopRecord(HtmlRtfState& s) { s.FormatStack.RedimPreserve(s.FormatStack.UBound() - 1); }
 
 std::int16_t ColourNumber(const HtmlRtfState& s, const Text& colour) {
-  return CheckedInt16(IndexOfEntry(s.RtfColours, colour) + 1);
+  return CheckedInt16(IndexOfEntry(s.RtfColourIndex, colour) + 1);
 }
 
 }  // namespace
 
-void RegisterEntry(BoundedArray<Text>& array, std::int16_t& count, const Text& value) {
-  if (array.Dimensioned()) {
-    for (std::int64_t i = array.LBound(); i <= array.UBound(); ++i)
-      if (array[i] == value) return;
-  }
+void RegisterEntry(BoundedArray<Text>& array, std::int16_t& count, EntryIndex& index,
+                   const Text& value) {
+  if (index.contains(value)) return;
   array.RedimPreserve(count);
+  // Once the count is at its limit the last entry is written over.
+  if (const auto old = index.find(array[count]); old != index.end() && old->second == count)
+    index.erase(old);
   array[count] = value;
+  index.emplace(value, count);
   count = CheckedInt16(std::int64_t{count} + 1);
 }
 
@@ -116,8 +118,8 @@ void StartFont(const Text& tag) {
   if (f > 0) {
     const Text face = FontAttributeValue(tag, at);
     if (!face.empty()) {
-      RegisterEntry(s.RtfFonts, s.RtfFontCount, face);
-      Current(s).Font = CheckedInt16(IndexOfEntry(s.RtfFonts, face));
+      RegisterEntry(s.RtfFonts, s.RtfFontCount, s.RtfFontIndex, face);
+      Current(s).Font = CheckedInt16(IndexOfEntry(s.RtfFontIndex, face));
       Emit(u"\\f" + NumberText(Current(s).Font));
       s.CurrentFont = Current(s).Font;
       faceSet = true;
@@ -156,7 +158,7 @@ void StartFont(const Text& tag) {
   RemoveAll(colour, u"\"");
   colour = NormaliseColour(colour);
   if (colour.empty()) return;
-  RegisterEntry(s.RtfColours, s.RtfColourCount, colour);
+  RegisterEntry(s.RtfColours, s.RtfColourCount, s.RtfColourIndex, colour);
   Current(s).Colour = ColourNumber(s, colour);
 }
 
@@ -198,7 +200,7 @@ void StartSpan(const Text& tag) {
     ConvertRgbForm(colour);
     colour = NormaliseColour(colour);
     if (!colour.empty()) {
-      RegisterEntry(s.RtfColours, s.RtfColourCount, colour);
+      RegisterEntry(s.RtfColours, s.RtfColourCount, s.RtfColourIndex, colour);
       Current(s).Colour = ColourNumber(s, colour);
     }
   }
@@ -354,7 +356,7 @@ Text ParseColourAttribute(const Text& tag) {
     v = Between(tag, p + a.Length, e);
   }
   v = NormaliseColour(v);
-  if (!v.empty()) RegisterEntry(s.RtfColours, s.RtfColourCount, v);
+  if (!v.empty()) RegisterEntry(s.RtfColours, s.RtfColourCount, s.RtfColourIndex, v);
   return v;
 }
 

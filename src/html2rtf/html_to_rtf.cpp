@@ -267,6 +267,11 @@ std::int64_t IndexOfEntry(const BoundedArray<Text>& array, TextView value) {
   return 0;
 }
 
+std::int64_t IndexOfEntry(const EntryIndex& index, TextView value) {
+  const auto it = index.find(Text(value));
+  return it == index.end() ? 0 : it->second;
+}
+
 std::int32_t HexPairValue(TextView colour, Pos start) {
   const TextView pair = start >= 1 ? MidView(colour, start, 2) : TextView();
   if (pair.empty()) return 0;

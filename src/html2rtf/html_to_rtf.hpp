@@ -43,6 +43,8 @@ bool IsArrayEmpty(const BoundedArray<T>& array) {
 // Index of the first entry equal to value (case-sensitive), from index 0;
 // 0 when there is none or the array is empty.
 std::int64_t IndexOfEntry(const BoundedArray<Text>& array, TextView value);
+// The same through the list's index.
+std::int64_t IndexOfEntry(const EntryIndex& index, TextView value);
 // Value of the two hexadecimal digits of colour at start (1, 3 or 5); 0
 // when they are not hexadecimal.
 std::int32_t HexPairValue(TextView colour, Pos start);
@@ -101,7 +103,7 @@ Text HtmlSizeToHalfPoints(TextView value, bool isPoints);
 void ConvertRgbForm(Text& v);
 // Registering a face or a colour: appended unless an equal entry exists.
 void RegisterEntry(BoundedArray<Text>& array, std::int16_t& count,
-                   const Text& value);
+                   EntryIndex& index, const Text& value);
 
 // --- Paragraphs, blocks and inline tags ---
 

@@ -256,3 +256,28 @@ TEST(Formatting, TableHelpers) {
 
 }  // namespace
 }  // namespace skeinlet::detail
+
+namespace skeinlet::detail {
+namespace {
+
+TEST(Formatting, FaceListAtItsSixteenBitLimit) {
+  HtmlRtfState& s = FreshState();
+  for (int i = 2; i < 32767; ++i) StartFont(u"<FONT FACE=F" + NumberText(i) + u">");
+  EXPECT_EQ(s.RtfFontCount, 32767);
+  EXPECT_EQ(s.CurrentFont, 32766);
+  // The next face is stored, but counting it overflows, so its number is
+  // never selected; the one after it takes the same last place.
+  EXPECT_THROW(StartFont(u"<FONT FACE=LAST>"), Error);
+  EXPECT_EQ(s.RtfFonts[32767], u"LAST");
+  EXPECT_THROW(StartFont(u"<FONT FACE=LATER>"), Error);
+  EXPECT_EQ(s.RtfFonts[32767], u"LATER");
+  EXPECT_EQ(s.RtfFontCount, 32767);
+  for (TextView face : {u"Times New Roman", u"F2", u"F9999", u"F32766", u"LAST", u"LATER"})
+    EXPECT_EQ(IndexOfEntry(s.RtfFontIndex, face), IndexOfEntry(s.RtfFonts, face));
+  Emitted();
+  StartFont(u"<FONT FACE=LATER>");
+  EXPECT_EQ(Emitted(), u"\\f32767");
+}
+
+}  // namespace
+}  // namespace skeinlet::detail
