@@ -1,5 +1,7 @@
 #include "html2rtf/converter_state.hpp"
 
+#include "text/errors.hpp"
+
 namespace skeinlet::detail {
 namespace {
 
@@ -13,6 +15,52 @@ void RebuildIndex(const BoundedArray<Text>& list, EntryIndex& index) {
   index.clear();
   if (!list.Dimensioned()) return;
   for (std::int64_t i = list.UBound(); i >= list.LBound(); --i) index[list[i]] = i;
+}
+
+void FormatRecords::Reset(const FormatRecord& base) {
+  slots_.assign(1, Slot{base});
+  fonts_.clear();
+  spans_.clear();
+  live_ = 1;
+}
+
+const FormatRecord& FormatRecords::operator[](std::int64_t index) const {
+  if (index < 0 || index >= live_) RaiseError(Error::kSubscript);
+  for (const Slot& slot : slots_)
+    if (!slot.Removed && index-- == 0) return slot.Record;
+  RaiseError(Error::kSubscript);
+}
+
+void FormatRecords::Push(const FormatRecord& record) {
+  (record.FromSpan ? spans_ : fonts_).push_back(slots_.size());
+  slots_.push_back(Slot{record});
+  ++live_;
+}
+
+bool FormatRecords::RemoveTopmost(bool fromSpan, FormatRecord& removed) {
+  std::vector<std::size_t>& kind = fromSpan ? spans_ : fonts_;
+  if (kind.empty()) return false;
+  const std::size_t slot = kind.back();
+  kind.pop_back();
+  removed = slots_[slot].Record;
+  slots_[slot].Removed = true;
+  --live_;
+  while (slots_.back().Removed) slots_.pop_back();
+  if (static_cast<std::int64_t>(slots_.size()) > 2 * live_ + 64) Sweep();
+  return true;
+}
+
+void FormatRecords::Sweep() {
+  std::vector<Slot> kept;
+  kept.reserve(static_cast<std::size_t>(live_));
+  fonts_.clear();
+  spans_.clear();
+  for (const Slot& slot : slots_) {
+    if (slot.Removed) continue;
+    if (!kept.empty()) (slot.Record.FromSpan ? spans_ : fonts_).push_back(kept.size());
+    kept.push_back(slot);
+  }
+  slots_ = std::move(kept);
 }
 
 HtmlRtfState& HtmlRtf() noexcept {
@@ -46,8 +94,7 @@ void ResetForConversion(HtmlRtfState& s) {
 }
 
 void SetUpFormatStack(HtmlRtfState& s) {
-  s.FormatStack.Redim(0, 0);
-  s.FormatStack[0] = FormatRecord{0, 24, 1};
+  s.FormatStack.Reset(FormatRecord{0, 24, 1});
 }
 
 void SetUpTables(HtmlRtfState& s, std::int16_t drawBorders) {

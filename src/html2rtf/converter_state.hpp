@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <memory>
 #include <unordered_map>
+#include <vector>
 
 namespace skeinlet::detail {
 
@@ -28,6 +29,42 @@ struct FormatRecord {
   bool Italic = false;
   bool Underline = false;
   bool Strike = false;
+};
+
+// FormatStack: the base record first, the current record last. "</FONT>"
+// and "</SPAN>" remove the topmost record of their own kind wherever it
+// sits; such a record is marked removed instead of moving every record
+// above it down, and the marks are swept out once they outnumber the
+// records, so a page that buries thousands of FONT records under SPAN
+// records (or the other way round) costs no more than one that nests them.
+class FormatRecords {
+ public:
+  // The base record alone.
+  void Reset(const FormatRecord& base);
+  // Index of the current record; 0 when only the base record is left.
+  std::int64_t UBound() const noexcept { return live_ - 1; }
+  FormatRecord& Current() { return slots_.back().Record; }
+  const FormatRecord& Current() const { return slots_.back().Record; }
+  // The record at `index` counted from the base; error 9 outside the stack.
+  // Walks the stack: for reading it in tests.
+  const FormatRecord& operator[](std::int64_t index) const;
+  void Push(const FormatRecord& record);
+  // Removes the topmost record above the base whose FromSpan is `fromSpan`
+  // and returns it; false when there is none.
+  bool RemoveTopmost(bool fromSpan, FormatRecord& removed);
+
+ private:
+  struct Slot {
+    FormatRecord Record;
+    bool Removed = false;
+  };
+  void Sweep();
+
+  std::vector<Slot> slots_;
+  // The slots of the live records of each kind above the base, in order.
+  std::vector<std::size_t> fonts_;
+  std::vector<std::size_t> spans_;
+  std::int64_t live_ = 0;
 };
 
 // One open table; index = nesting level.
@@ -80,7 +117,7 @@ struct HtmlRtfState {
   BoundedArray<Text> LanguageStack;
   std::int16_t LanguageDepth = 0;
 
-  BoundedArray<FormatRecord> FormatStack;
+  FormatRecords FormatStack;
   std::int16_t CurrentFont = 0;
 
   BoundedArray<TableRecord> TableStack;

@@ -72,19 +72,17 @@ Text FontAttributeValue(const Text& tag, Pos at) {
   return Trim(Left(from, end - 1));
 }
 
-FormatRecord& Current(HtmlRtfState& s) { return s.FormatStack[s.FormatStack.UBound()]; }
+FormatRecord& Current(HtmlRtfState& s) { return s.FormatStack.Current(); }
 
 void PushRecord(HtmlRtfState& s, bool fromSpan) {
-  const FormatRecord top = Current(s);
-  s.FormatStack.RedimPreserve(s.FormatStack.UBound() + 1);
-  FormatRecord& r = Current(s);
+  const FormatRecord& top = Current(s);
+  FormatRecord r;
   r.Font = top.Font;
   r.Size = top.Size;
   r.Colour = top.Colour;
   r.FromSpan = fromSpan;
+  s.FormatStack.Push(r);
 }
-
-void PopRecord(HtmlRtfState& s) { s.FormatStack.RedimPreserve(s.FormatStack.UBound() - 1); }
 
 std::int16_t ColourNumber(const HtmlRtfState& s, const Text& colour) {
   return CheckedInt16(IndexOfEntry(s.RtfColourIndex, colour) + 1);
@@ -126,13 +124,9 @@ void StartFont(const Text& tag) {
     }
   }
   if (!faceSet) {
-    std::int16_t font = 0;
-    for (std::int64_t i = s.FormatStack.UBound(); i >= 0; --i) {
-      if (s.FormatStack[i].Font >= 0) {
-        font = s.FormatStack[i].Font;
-        break;
-      }
-    }
+    // Font numbers are never negative, so the search down the stack for
+    // one that is not stops at the record just pushed.
+    const std::int16_t font = Current(s).Font;
     Emit(u"\\f" + NumberText(font));
     s.CurrentFont = font;
   }
@@ -165,17 +159,8 @@ void StartFont(const Text& tag) {
 void EndFont() {
   HtmlRtfState& s = HtmlRtf();
   s.BackgroundColour = 5;
-  std::int64_t found = 0;
-  for (std::int64_t i = s.FormatStack.UBound(); i >= 1; --i) {
-    if (!s.FormatStack[i].FromSpan) {
-      found = i;
-      break;
-    }
-  }
-  if (found == 0) return;
-  const std::int64_t top = s.FormatStack.UBound();
-  for (std::int64_t j = found; j < top; ++j) s.FormatStack[j] = s.FormatStack[j + 1];
-  PopRecord(s);
+  FormatRecord removed;
+  if (!s.FormatStack.RemoveTopmost(false, removed)) return;
   s.CurrentFont = Current(s).Font;
 }
 
@@ -250,35 +235,17 @@ void StartSpan(const Text& tag) {
 
 void EndSpan() {
   HtmlRtfState& s = HtmlRtf();
-  std::int64_t i = 0;
-  for (std::int64_t k = s.FormatStack.UBound(); k >= 1; --k) {
-    if (s.FormatStack[k].FromSpan) {
-      i = k;
-      break;
-    }
-  }
-  if (i > 0) {
-    FormatRecord& r = s.FormatStack[i];
-    r.FromSpan = false;
+  FormatRecord r;
+  if (s.FormatStack.RemoveTopmost(true, r)) {
     if (r.Bold) Emit(u"\\b0");
     if (r.Italic) Emit(u"\\i0");
     if (r.Underline) Emit(u"\\ul0");
     if (r.Strike) Emit(u"}");
-    // Record i is itself overwritten as the loop passes it, so the later
-    // records test the switches it has at that moment, not the ones it had.
-    const std::int64_t top = s.FormatStack.UBound();
-    for (std::int64_t j = i; j < top; ++j) {
-      FormatRecord& to = s.FormatStack[j];
-      const FormatRecord& next = s.FormatStack[j + 1];
-      to.Colour = next.Colour;
-      to.Font = next.Font;
-      to.Size = next.Size;
-      to.Bold = s.FormatStack[i].Bold ? false : next.Bold;
-      to.Italic = s.FormatStack[i].Italic ? false : next.Italic;
-      to.Underline = s.FormatStack[i].Underline ? false : next.Underline;
-      to.Strike = s.FormatStack[i].Strike ? false : next.Strike;
-    }
-    PopRecord(s);
+    // Every record above the topmost SPAN record was pushed by FONT, and a
+    // FONT record never has a switch on: each switch of the record removed
+    // is cleared in the one that takes its place or carried from a record
+    // that has it off. Taking the record out is therefore the whole of the
+    // carrying.
   }
   if (s.SpanBackground >= 2) {
     s.SpanBackground = CheckedInt16(std::int64_t{s.SpanBackground} - 1);

@@ -191,7 +191,7 @@ void WriteRun(HtmlRtfState& s, Text run) {
   if (s.TableDepth > 0) s.TextInCell = true;
   SkipOnError([&] {
     const Text lang = NumberText(LanguageToLcid(s.LanguageDepth - 1));
-    const FormatRecord& top = s.FormatStack[s.FormatStack.UBound()];
+    const FormatRecord& top = s.FormatStack.Current();
     s.OutputRtf += u"\\lang";
     s.OutputRtf += lang;
     s.OutputRtf += u"\\fs";

@@ -134,33 +134,62 @@ TEST(Formatting, SpanBackgroundCountsInnerSpans) {
   EXPECT_EQ(s.SpanBackground, 0);
 }
 
-TEST(Formatting, SpanEndCarriesSwitchesAsTheRecordChanges) {
+TEST(Formatting, EndsRemoveTheTopmostRecordOfTheirKind) {
   HtmlRtfState& s = FreshState();
-  s.FormatStack.Redim(0, 3);
-  s.FormatStack[0] = FormatRecord{0, 24, 1};
-  s.FormatStack[1] = FormatRecord{1, 30, 2, true, true, false, false, false};
-  s.FormatStack[2] = FormatRecord{2, 32, 3, false, false, true, false, false};
-  s.FormatStack[3] = FormatRecord{3, 34, 4, false, true, true, false, false};
+  StartSpan(u"<SPAN STYLE=\"FONT-WEIGHT:BOLD;TEXT-DECORATION:UNDERLINE\">");
+  StartFont(u"<FONT SIZE=1>");
+  StartFont(u"<FONT SIZE=2>");
+  Emitted();
   EndSpan();
-  EXPECT_EQ(Emitted(), u"\\b0\\highlight5");
+  EXPECT_EQ(Emitted(), u"\\b0\\ul0\\highlight5");
   ASSERT_EQ(s.FormatStack.UBound(), 2);
-  const FormatRecord& one = s.FormatStack[1];
-  EXPECT_EQ(one.Font, 2);
-  EXPECT_EQ(one.Size, 32);
-  EXPECT_EQ(one.Colour, 3);
-  EXPECT_FALSE(one.FromSpan);
-  EXPECT_FALSE(one.Bold);   // cleared: the span had it
-  EXPECT_TRUE(one.Italic);  // taken from the record above
-  const FormatRecord& two = s.FormatStack[2];
-  EXPECT_EQ(two.Font, 3);
-  // Record 1 now has bold off and italic on, so bold is taken and italic
-  // cleared.
-  EXPECT_TRUE(two.Bold);
-  EXPECT_FALSE(two.Italic);
+  for (std::int64_t i = 1; i <= 2; ++i) {
+    const FormatRecord& r = s.FormatStack[i];
+    EXPECT_FALSE(r.FromSpan || r.Bold || r.Italic || r.Underline || r.Strike) << i;
+  }
+  EXPECT_EQ(s.FormatStack[1].Size, 15);
+  EXPECT_EQ(Top().Size, 20);
   // An end without a SPAN record only writes the background.
-  FreshState();
+  EndFont();
+  EndFont();
   EndSpan();
   EXPECT_EQ(Emitted(), u"\\highlight5");
+  EXPECT_EQ(s.FormatStack.UBound(), 0);
+
+  // Badly nested tags still pair by kind.
+  StartFont(u"<FONT SIZE=1>");
+  StartSpan(u"<SPAN STYLE=\"FONT-SIZE:5PT\">");
+  StartFont(u"<FONT SIZE=6>");
+  StartSpan(u"<SPAN STYLE=\"FONT-SIZE:7PT\">");
+  EndFont();
+  EXPECT_EQ(Top().Size, 14);
+  EXPECT_EQ(s.FormatStack[2].Size, 10);
+  EndSpan();
+  EXPECT_EQ(Top().Size, 10);
+  EndFont();
+  EXPECT_EQ(Top().Size, 10);
+  EXPECT_EQ(s.FormatStack.UBound(), 1);
+  EndSpan();
+  EXPECT_EQ(Top().Size, 24);
+
+  // Thousands of FONT records under thousands of SPAN records.
+  FreshState();
+  const int n = 3000;
+  for (int i = 1; i <= n; ++i) StartFont(u"<FONT SIZEPT=" + NumberText(i) + u">");
+  for (int i = 1; i <= n; ++i)
+    StartSpan(u"<SPAN STYLE=\"FONT-SIZE:" + NumberText(i) + u"PT;\">");
+  for (int i = 1; i <= n - 1; ++i) EndFont();
+  EXPECT_EQ(s.FormatStack.UBound(), n + 1);
+  EXPECT_EQ(s.FormatStack[1].Size, 1);
+  EXPECT_EQ(s.FormatStack[2].Size, 2);
+  EXPECT_EQ(Top().Size, 2 * n);
+  for (int i = 1; i <= n - 1; ++i) EndSpan();
+  EXPECT_EQ(Top().Size, 2);
+  EXPECT_TRUE(Top().FromSpan);
+  EndSpan();
+  EXPECT_EQ(Top().Size, 1);
+  EndFont();
+  EXPECT_EQ(s.FormatStack.UBound(), 0);
 }
 
 TEST(Formatting, BackgroundColourOfTags) {
