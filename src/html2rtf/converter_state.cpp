@@ -83,8 +83,8 @@ void ResetForConversion(HtmlRtfState& s) {
   RebuildIndex(s.RtfColours, s.RtfColourIndex);
   s.BackgroundColour = 5;
   s.BlockquoteIndent = 0;
-  // Not in the driver's list, but no conversion may begin inside a link,
-  // a table cell or a list of the previous one.
+  // No conversion begins inside a link, a cell or a list item of the one
+  // before it.
   s.InLink = false;
   s.PendingParagraph = false;
   s.TextInCell = false;

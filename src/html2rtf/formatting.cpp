@@ -195,8 +195,10 @@ void StartSpan(const Text& tag) {
   for (const TextView name : kStyleNames) {
     const Pos n = InStr(1, tag, name, Compare::Binary);
     if (n == 0) continue;
+    // The value ends at the first blank after the name, so a blank after
+    // the colon leaves it empty: "FONT-WEIGHT: BOLD" is not bold.
     const Pos from = n + Len(name);
-    Pos end = InStr(from + 1, tag, u" ", Compare::Binary);
+    Pos end = InStr(from, tag, u" ", Compare::Binary);
     if (end == 0) end = InStr(from, tag, u">", Compare::Binary);
     Text value = Between(tag, from, end);
     for (TextView gone : {u"\"", u" ", u";"}) RemoveAll(value, gone);

@@ -85,10 +85,20 @@ TEST(Formatting, SpanStyles) {
   EndSpan();
   EXPECT_EQ(Emitted(), u"\\b0\\i0\\highlight5");
 
-  StartSpan(u"<SPAN STYLE=\"TEXT-DECORATION: UNDERLINE LINE-THROUGH\">");
+  StartSpan(u"<SPAN STYLE=\"TEXT-DECORATION:UNDERLINE LINE-THROUGH\">");
   EXPECT_EQ(Emitted(), u"\\ul1");
   EndSpan();
   EXPECT_EQ(Emitted(), u"\\ul0\\highlight5");
+  // A blank after the colon ends the value before it starts.
+  StartSpan(u"<SPAN STYLE=\"FONT-WEIGHT: BOLD; TEXT-DECORATION: UNDERLINE\">");
+  EXPECT_EQ(Emitted(), u"");
+  EndSpan();
+  Emitted();
+  // The last value runs to the ">".
+  StartSpan(u"<SPAN STYLE=FONT-STYLE:ITALIC>");
+  EXPECT_EQ(Emitted(), u"\\i1");
+  EndSpan();
+  Emitted();
   StartSpan(u"<SPAN STYLE=\"TEXT-DECORATION:LINE-THROUGH\">");
   EXPECT_EQ(Emitted(), u"{\\strike ");
   EndSpan();
