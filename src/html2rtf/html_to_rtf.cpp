@@ -128,21 +128,24 @@ void DocumentLanguage(HtmlRtfState& s) {
   for (const CharsetLanguage& c : kCharsetLanguages)
     if (s.Charset == c.Charset) s.LanguageStack[0] = Text(c.Language);
 
-  const Text upper = UCase(s.WorkHtml);
-  const Pos b = InStr(1, upper, u"<BODY", Compare::Binary);
+  // No character outside ASCII upper-cases to a letter of "<BODY" or
+  // "<HTML", so searching the text case-insensitively finds what a search
+  // of its upper-cased copy would, without the copy.
+  const Text& w = s.WorkHtml;
+  const Pos b = InStr(1, w, u"<BODY", Compare::Text);
   if (b == 0) return;
-  const Pos e = InStr(b, upper, u">", Compare::Binary);
+  const Pos e = InStr(b, w, u">", Compare::Binary);
   if (e == 0) return;
-  const Text body = Mid(upper, b, e - b + 1);
+  const Text body = UCase(MidView(w, b, e - b + 1));
   if (const Pos l = InStr(1, body, u"LANG=", Compare::Binary); l > 0) {
     ReadLanguage(s, body, l);
     return;
   }
-  const Pos h = InStr(1, upper, u"<HTML", Compare::Binary);
+  const Pos h = InStr(1, w, u"<HTML", Compare::Text);
   if (h == 0) return;
-  const Pos he = InStr(h, upper, u">", Compare::Binary);
+  const Pos he = InStr(h, w, u">", Compare::Binary);
   if (he == 0) return;
-  const Text html = Mid(upper, h, he - h + 1);
+  const Text html = UCase(MidView(w, h, he - h + 1));
   if (const Pos l = InStr(1, html, u"LANG=", Compare::Binary); l > 0) ReadLanguage(s, html, l);
 }
 

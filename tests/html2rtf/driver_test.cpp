@@ -108,6 +108,22 @@ TEST(Driver, DocumentLanguage) {
   }
 }
 
+TEST(Driver, TagNamesOfTheLanguageSearchHaveNoOtherCaseForms) {
+  // The BODY and HTML tags are found by a case-insensitive search of the
+  // text instead of a search of its upper-cased copy; the two agree only
+  // while no other character upper-cases to one of these letters.
+  for (char32_t c = 0; c <= 0xFFFF; ++c) {
+    const char16_t unit = static_cast<char16_t>(c);
+    const char16_t up = UpperUnit(unit);
+    if (TextView(u"BODYHTML").find(up) != TextView::npos) {
+      EXPECT_EQ(LowerUnit(unit), LowerUnit(up)) << static_cast<unsigned>(c);
+    }
+    if (TextView(u"bodyhtml").find(LowerUnit(unit)) != TextView::npos) {
+      EXPECT_NE(TextView(u"BODYHTML").find(up), TextView::npos) << static_cast<unsigned>(c);
+    }
+  }
+}
+
 TEST(Driver, PublicMethod) {
   skeinlet::Convert conv;
   Text html = u"<p>x</p>", folder = u"img", border = u" yes";
