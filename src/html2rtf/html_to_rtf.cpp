@@ -338,6 +338,12 @@ Text ConvertHtmlToRtf(Text& html, Text& styleFolder, Text& imageFolder,
 
   HtmlRtfState& s = HtmlRtf();
   s.Images = CreateImageCreator();
+  // Released at the end of the header, and also when a step before the
+  // driver's own error handling fails: the component never outlives the call.
+  struct Release {
+    HtmlRtfState& State;
+    ~Release() { State.Images.reset(); }
+  } release{s};
   ResetForConversion(s);
   s.WorkHtml = html;
   if (DetectCharset(s.WorkHtml)) CleanWordHtml(s.WorkHtml);

@@ -37,6 +37,7 @@ TEST(Driver, FrameHeaderAndRuns) {
   EXPECT_EQ(html, u"");
   EXPECT_EQ(HtmlRtf().OutputRtf, u"");
   EXPECT_EQ(HtmlRtf().WorkHtml, u"");
+  EXPECT_EQ(HtmlRtf().Images, nullptr);
 
   EXPECT_EQ(Body(u"One<br>Two"),
             u"\\lang1033\\fs24\\cf1 One\r\n\\par\\lang1033\\fs24\\cf1 Two");
