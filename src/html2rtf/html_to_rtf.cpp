@@ -121,6 +121,8 @@ void ReadLanguage(HtmlRtfState& s, const Text& tag, Pos lang) {
   if (!value.empty()) s.LanguageStack[0] = value;
 }
 
+}  // namespace
+
 void DocumentLanguage(HtmlRtfState& s) {
   s.LanguageStack.Redim(0, 0);
   s.LanguageDepth = 1;
@@ -148,6 +150,8 @@ void DocumentLanguage(HtmlRtfState& s) {
   const Text html = UCase(MidView(w, h, he - h + 1));
   if (const Pos l = InStr(1, html, u"LANG=", Compare::Binary); l > 0) ReadLanguage(s, html, l);
 }
+
+namespace {
 
 void FrameDocument(Text& html) {
   if (!Contains(html, u"<body", Compare::Text)) html = u"<body>\r\n" + html;
@@ -231,7 +235,9 @@ void Walk(HtmlRtfState& s, const Text& imageFolder) {
   }
 }
 
-Text Header(const HtmlRtfState& s) {
+}  // namespace
+
+Text RtfHeader(const HtmlRtfState& s) {
   const Text charset = NumberText(s.Charset);
   Text f = u"\\deff0{\\fonttbl";
   if (IsArrayEmpty(s.RtfFonts)) {
@@ -261,7 +267,6 @@ Text Header(const HtmlRtfState& s) {
   return h;
 }
 
-}  // namespace
 
 std::int64_t IndexOfEntry(const BoundedArray<Text>& array, TextView value) {
   if (IsArrayEmpty(array)) return 0;
@@ -357,7 +362,7 @@ Text ConvertHtmlToRtf(Text& html, Text& styleFolder, Text& imageFolder,
   SkipOnError([&] { Walk(s, imageFolder); });
 
   Text result;
-  SkipOnError([&] { result = Header(s); });
+  SkipOnError([&] { result = RtfHeader(s); });
   s.Images.reset();
   result += s.OutputRtf;
   result += u"}";

@@ -32,6 +32,13 @@ namespace skeinlet::detail {
 Text ConvertHtmlToRtf(Text& html, Text& styleFolder, Text& imageFolder,
                       std::int16_t& drawBorders);
 
+// The document language: LanguageStack reset to its base entry, taken from
+// Charset and then from the LANG of the first BODY (else HTML) tag.
+void DocumentLanguage(HtmlRtfState& s);
+// "{\rtf1\ansi", the font table, the colour table, the default language
+// and, unless a table came before any text, "\pard\plain\tx0".
+Text RtfHeader(const HtmlRtfState& s);
+
 // Windows language identifier of LanguageStack(index).
 std::int32_t LanguageToLcid(std::int64_t index);
 

@@ -125,6 +125,46 @@ TEST(Driver, TagNamesOfTheLanguageSearchHaveNoOtherCaseForms) {
   }
 }
 
+TEST(Driver, CharacterSetOfTheHeaderAndTheBaseLanguage) {
+  HtmlRtfState& s = FreshState();
+  s.WorkHtml = u"<html><body>x";
+  struct Set {
+    std::int16_t Charset;
+    TextView Language;
+    TextView Word;
+  };
+  for (const Set c : {Set{134, u"ZH", u"\\deflang1028"}, {128, u"JA", u"\\deflang1041"},
+                      {129, u"X-KOREAN", u"\\deflang1042"}, {136, u"ZH-TW", u"\\deflang1054"},
+                      {0, u"EN", u"\\deflang1033"}}) {
+    s.Charset = c.Charset;
+    DocumentLanguage(s);
+    EXPECT_EQ(s.LanguageStack[0], c.Language);
+    EXPECT_EQ(s.LanguageDepth, 1);
+    const Text header = RtfHeader(s);
+    EXPECT_NE(header.find(u"\\fcharset" + NumberText(c.Charset) + u" Times New Roman;}"),
+              Text::npos);
+    EXPECT_NE(header.find(u"\\fcharset" + NumberText(c.Charset) + u" MS Sans Serif;}"),
+              Text::npos);
+    EXPECT_TRUE(header.ends_with(Text(c.Word) + u"\\pard\\plain\\tx0")) << c.Charset;
+  }
+  // A document LANG wins over the character set in the runs, but the
+  // header's default language follows the character set.
+  s.Charset = 128;
+  s.WorkHtml = u"<html><body lang=ru>x";
+  DocumentLanguage(s);
+  EXPECT_EQ(s.LanguageStack[0], u"RU");
+  EXPECT_TRUE(RtfHeader(s).ends_with(u"\\deflang1041\\pard\\plain\\tx0"));
+  // A table before any text leaves the paragraph reset out; unreadable
+  // colours give 0.
+  s.Charset = 0;
+  s.TableBeforeText = true;
+  s.RtfColours.Redim(0, 1);
+  s.RtfColours[0] = u"ABCDEF";
+  s.RtfColours[1] = u"AQUA";
+  EXPECT_TRUE(RtfHeader(s).ends_with(u"{\\colortbl ;\\red171\\green205\\blue239;"
+                                     u"\\red0\\green0\\blue0;}\r\n\\deflang1049"));
+}
+
 TEST(Driver, PublicMethod) {
   skeinlet::Convert conv;
   Text html = u"<p>x</p>", folder = u"img", border = u" yes";
