@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
+#include <vector>
+
 namespace skeinlet::detail {
 namespace {
 
@@ -163,6 +166,24 @@ TEST(Driver, CharacterSetOfTheHeaderAndTheBaseLanguage) {
   s.RtfColours[1] = u"AQUA";
   EXPECT_TRUE(RtfHeader(s).ends_with(u"{\\colortbl ;\\red171\\green205\\blue239;"
                                      u"\\red0\\green0\\blue0;}\r\n\\deflang1049"));
+}
+
+TEST(Driver, ThreadsShareNothing) {
+  const Text pages[] = {u"<p lang=fr><font face=A color=red>un</font></p>",
+                        u"<span style=\"background-color:blue\">zwei</span><hr>",
+                        u"<blockquote><a href=\"T.HTM\">tres</a></blockquote>"};
+  Text expected[3];
+  for (int i = 0; i < 3; ++i) expected[i] = Convert(pages[i]);
+  std::vector<std::thread> threads;
+  bool same[3][50] = {};
+  for (int t = 0; t < 3; ++t) {
+    threads.emplace_back([&, t] {
+      for (int k = 0; k < 50; ++k) same[t][k] = Convert(pages[t]) == expected[t];
+    });
+  }
+  for (std::thread& th : threads) th.join();
+  for (int t = 0; t < 3; ++t)
+    for (int k = 0; k < 50; ++k) EXPECT_TRUE(same[t][k]) << t << " " << k;
 }
 
 TEST(Driver, PublicMethod) {
