@@ -185,7 +185,7 @@ void WholeTextPasses(HtmlRtfState& s, std::int16_t drawBorders) {
 // excluded.
 void WriteRun(HtmlRtfState& s, Text run) {
   s.TextSeen = true;
-  if (!s.TextInParagraph) SkipOnError([&] { run = LTrim(run); });
+  if (!s.TextInParagraph) run = LTrim(run);
   if (s.TableDepth > 0) ReplaceIn(run, u"\t", u"", Compare::Binary);
   EscapeRun(run);
   if (!run.empty()) {
