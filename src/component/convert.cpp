@@ -3,6 +3,7 @@
 
 #include "engine/rtf_to_html.hpp"
 #include "helpers/xhtml_lists.hpp"
+#include "html2rtf/html_to_rtf.hpp"
 #include "platform/rich_text_box.hpp"
 #include "platform/tidy_xhtml.hpp"
 #include "text/errors.hpp"
@@ -42,12 +43,6 @@ void SmallDocumentFix(Text& rtf, Pos limit) {
 
 bool IsOnTrimmed(const Text& flag) { return LCase(Trim(flag)) == u"yes"; }
 bool IsOn(const Text& flag) { return LCase(flag) == u"yes"; }
-
-[[noreturn]] void MissingComponent(const char* what) {
-  detail::RaiseError(Error::kCannotCreateObject, Error::kDefaultSource,
-                     std::string(Error::StandardDescription(Error::kCannotCreateObject)) +
-                         ": " + what + " is not part of this build yet");
-}
 
 // Loads the RTF into the rich text control and reads back its rewrite.
 // The control (the hidden form's rtf1) lives for this one use only.
@@ -194,8 +189,10 @@ Text Convert::ConvertRawHTML(Text& mRTF_Text, Text& mHTML_Title,
   return AfterBodyTag(html, html);
 }
 
-Text Convert::ConvertHTML2RTF(Text&, Text&, Text&) {
-  MissingComponent("the HTML to RTF converter");
+Text Convert::ConvertHTML2RTF(Text& mHTML_Text, Text& mImageFolder,
+                              Text& mDo_Border) {
+  std::int16_t border = IsOn(mDo_Border) ? 1 : 0;
+  return detail::ConvertHtmlToRtf(mHTML_Text, mImageFolder, mImageFolder, border);
 }
 
 Text Convert::ConvertRTFXHTML(Text& mRTF_Text, Text& mHTML_Title,

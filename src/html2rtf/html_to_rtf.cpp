@@ -1,0 +1,375 @@
+// ConvertHtmlToRtf: the frame, the set-up, the document language, the
+// whole-text passes, the walk with its tag table, and the header.
+#include "html2rtf/html_to_rtf.hpp"
+
+#include "text/errors.hpp"
+#include "text/numeric.hpp"
+#include "text/rules.hpp"
+
+namespace skeinlet::detail {
+namespace {
+
+struct LanguageCode {
+  TextView Code;
+  std::int32_t Lcid;
+};
+// Decided by the first two letters of a language code.
+constexpr LanguageCode kLanguagePrefixes[] = {
+    {u"FR", 1036}, {u"DE", 1031}, {u"IT", 1040}, {u"NL", 1043}, {u"EL", 1032},
+    {u"ES", 1034}, {u"PT", 2070}, {u"AR", 1025}, {u"HE", 1037}, {u"RU", 1049},
+    {u"JA", 1041}, {u"UR", 1056}, {u"ZH", 1028},
+};
+// Whole codes that override the two letters.
+constexpr LanguageCode kLanguageCodes[] = {{u"X-KOREAN", 1042}, {u"ZH-TW", 1054}};
+constexpr std::int32_t kEnglishLcid = 1033;
+
+struct CharsetLanguage {
+  std::int16_t Charset;
+  TextView Language;
+  TextView DefaultLanguageWord;
+};
+constexpr CharsetLanguage kCharsetLanguages[] = {
+    {134, u"ZH", u"\\deflang1028"},
+    {128, u"JA", u"\\deflang1041"},
+    {129, u"X-KOREAN", u"\\deflang1042"},
+    {136, u"ZH-TW", u"\\deflang1054"},
+};
+
+// Adapters from the tag table's one signature to the handlers' own.
+template <void (*F)()>
+void Plain(const TagCall&) { F(); }
+template <void (*F)(const Text&)>
+void WithTag(const TagCall& c) { F(c.Tag); }
+template <void (*F)(const Text&, Pos)>
+void WithPosition(const TagCall& c) { F(c.Tag, c.Position); }
+void InsertImageRow(const TagCall& c) { InsertImage(c.Tag, c.ImageFolder); }
+
+// FONT and SPAN see every backslash that stands before a double quote
+// removed.
+template <void (*F)(const Text&)>
+void WithPlainQuotes(const TagCall& c) {
+  Text tag = c.Tag;
+  ReplaceIn(tag, u"\\\"", u"\"", Compare::Binary);
+  F(tag);
+}
+
+using T = TagTest;
+constexpr TagRow kTagTable[] = {
+    {T::StartsWithOrIs, u"<A ", u"<A>", {}, u"StartLink", WithTag<StartLink>},
+    {T::Is, u"</A>", {}, {}, u"EndLink", Plain<EndLink>},
+    {T::StartsWithOrIs, u"<B ", u"<B>", {}, u"bold on", Plain<BoldOn>},
+    {T::Is, u"</B>", {}, {}, u"bold off", Plain<BoldOff>},
+    {T::StartsWith, u"<BR", {}, {}, u"BreakParagraph", Plain<BreakParagraph>},
+    {T::StartsWith, u"<BLOCKQUOTE", {}, {}, u"StartBlockquote", Plain<StartBlockquote>},
+    {T::Is, u"</BLOCKQUOTE>", {}, {}, u"EndBlockquote", Plain<EndBlockquote>},
+    {T::StartsWith, u"<CENTER", {}, {}, u"centre", Plain<Centre>},
+    {T::Is, u"</CENTER>", {}, {}, u"left", Plain<AlignLeft>},
+    {T::StartsWith, u"<DD", {}, {}, u"definition indent", Plain<DefinitionIndent>},
+    {T::Is, u"</DD>", {}, {}, u"DefinitionBreak", Plain<DefinitionBreak>},
+    {T::StartsWith, u"<DL", {}, {}, u"DefinitionBreak", Plain<DefinitionBreak>},
+    {T::Is, u"</DL>", {}, {}, u"DefinitionBreak", Plain<DefinitionBreak>},
+    {T::StartsWith, u"<DT", {}, {}, u"StartDefinitionTerm", Plain<StartDefinitionTerm>},
+    {T::Is, u"</DT>", {}, {}, u"DefinitionBreak", Plain<DefinitionBreak>},
+    {T::StartsWith, u"<DIV", {}, {}, u"StartParagraph", WithTag<StartParagraph>},
+    {T::Is, u"</DIV>", {}, {}, u"EndParagraph", WithTag<EndParagraph>},
+    {T::StartsWith, u"<EM", {}, {}, u"italic on", Plain<ItalicOn>},
+    {T::Is, u"</EM>", {}, {}, u"italic off", Plain<ItalicOff>},
+    {T::StartsWith, u"<FONT", {}, {}, u"StartFont", WithPlainQuotes<StartFont>},
+    {T::Is, u"</FONT>", {}, {}, u"EndFont", Plain<EndFont>},
+    {T::StartsWith, u"<HR", {}, {}, u"HorizontalRule", WithTag<HorizontalRule>},
+    {T::StartsWithOrIs, u"<I ", u"<I>", {}, u"italic on", Plain<ItalicOn>},
+    {T::Is, u"</I>", {}, {}, u"italic off", Plain<ItalicOff>},
+    {T::StartsWith, u"<IMG", {}, {}, u"InsertImage", InsertImageRow},
+    {T::StartsWithOrIs, u"<LI ", u"<LI>", {}, u"StartListItem", Plain<StartListItem>},
+    {T::Is, u"</LI>", {}, {}, u"EndListItem", Plain<EndListItem>},
+    {T::StartsWithOrIs, u"<OL ", u"<OL>", {}, u"StartOrderedList", Plain<StartOrderedList>},
+    {T::Is, u"</OL>", {}, {}, u"EndOrderedList", Plain<EndOrderedList>},
+    {T::StartsWithOrIs, u"<P ", u"<P>", {}, u"StartParagraph", WithTag<StartParagraph>},
+    {T::Is, u"</P>", {}, {}, u"EndParagraph", WithTag<EndParagraph>},
+    {T::StartsWith, u"<SPAN", {}, {}, u"StartSpan", WithPlainQuotes<StartSpan>},
+    {T::Is, u"</SPAN>", {}, {}, u"EndSpan", Plain<EndSpan>},
+    {T::StartsWith, u"<STRIKE", {}, {}, u"strike on", Plain<StrikeOn>},
+    {T::Is, u"</STRIKE>", {}, {}, u"group close", Plain<GroupClose>},
+    {T::StartsWith, u"<STRONG", {}, {}, u"bold on", Plain<BoldOn>},
+    {T::Is, u"</STRONG>", {}, {}, u"bold off", Plain<BoldOff>},
+    {T::StartsWith, u"<SUB", {}, {}, u"subscript on", Plain<SubscriptOn>},
+    {T::Is, u"</SUB>", {}, {}, u"group close", Plain<GroupClose>},
+    {T::StartsWith, u"<SUP", {}, {}, u"superscript on", Plain<SuperscriptOn>},
+    {T::Is, u"</SUP>", {}, {}, u"group close", Plain<GroupClose>},
+    {T::StartsWith, u"<TABLE", {}, {}, u"StartTable", WithPosition<StartTable>},
+    {T::Is, u"</TABLE>", {}, {}, u"EndTable", Plain<EndTable>},
+    {T::StartsWith, u"<TD", {}, {}, u"StartCell", WithPosition<StartCell>},
+    {T::Is, u"</TD>", {}, {}, u"EndCell", Plain<EndCell>},
+    {T::StartsWith, u"<TR", {}, {}, u"StartRow", WithPosition<StartRow>},
+    {T::Is, u"</TR>", {}, {}, u"EndRow", Plain<EndRow>},
+    {T::StartsWithOrIs, u"<U ", u"<U>", {}, u"underline on", Plain<UnderlineOn>},
+    {T::Is, u"</U>", {}, {}, u"underline off", Plain<UnderlineOff>},
+    {T::StartsWithOrIs, u"<UL ", u"<UL>", {}, u"StartUnorderedList", Plain<StartUnorderedList>},
+    {T::Is, u"</UL>", {}, {}, u"EndUnorderedList", Plain<EndUnorderedList>},
+    {T::ContainsAny, u"BACKGROUND-COLOR:", u"BACK=", u"BGCOLOR=", u"ApplyBackgroundColour",
+     WithTag<ApplyBackgroundColour>},
+};
+
+// The value of LANG= in a BODY or HTML tag: up to the first blank after
+// it, else up to the ">".
+void ReadLanguage(HtmlRtfState& s, const Text& tag, Pos lang) {
+  const Pos from = lang + 5;
+  Pos end = InStr(lang, tag, u" ", Compare::Binary);
+  if (end == 0) end = InStr(lang, tag, u">", Compare::Binary);
+  Text value = Mid(tag, from, end - from);
+  ReplaceIn(value, u"\"", u"", Compare::Binary);
+  if (!value.empty()) s.LanguageStack[0] = value;
+}
+
+}  // namespace
+
+void DocumentLanguage(HtmlRtfState& s) {
+  s.LanguageStack.Redim(0, 0);
+  s.LanguageDepth = 1;
+  s.LanguageStack[0] = u"EN";
+  for (const CharsetLanguage& c : kCharsetLanguages)
+    if (s.Charset == c.Charset) s.LanguageStack[0] = Text(c.Language);
+
+  // No character outside ASCII upper-cases to a letter of "<BODY" or
+  // "<HTML", so searching the text case-insensitively finds what a search
+  // of its upper-cased copy would, without the copy.
+  const Text& w = s.WorkHtml;
+  const Pos b = InStr(1, w, u"<BODY", Compare::Text);
+  if (b == 0) return;
+  const Pos e = InStr(b, w, u">", Compare::Binary);
+  if (e == 0) return;
+  const Text body = UCase(MidView(w, b, e - b + 1));
+  if (const Pos l = InStr(1, body, u"LANG=", Compare::Binary); l > 0) {
+    ReadLanguage(s, body, l);
+    return;
+  }
+  const Pos h = InStr(1, w, u"<HTML", Compare::Text);
+  if (h == 0) return;
+  const Pos he = InStr(h, w, u">", Compare::Binary);
+  if (he == 0) return;
+  const Text html = UCase(MidView(w, h, he - h + 1));
+  if (const Pos l = InStr(1, html, u"LANG=", Compare::Binary); l > 0) ReadLanguage(s, html, l);
+}
+
+namespace {
+
+void FrameDocument(Text& html) {
+  if (!Contains(html, u"<body", Compare::Text)) html = u"<body>\r\n" + html;
+  if (!Contains(html, u"<html", Compare::Text)) html = u"<html>\r\n" + html;
+  if (!Contains(html, u"</body>", Compare::Text)) html += u"\r\n</body>";
+  if (!Contains(html, u"</html>", Compare::Text)) html += u"\r\n</html>";
+}
+
+void WholeTextPasses(HtmlRtfState& s, std::int16_t drawBorders) {
+  Text& w = s.WorkHtml;
+  SkipOnError([&] { ReplaceIn(w, u"\r", u"", Compare::Binary); });
+  SkipOnError([&] { ReplaceIn(w, u"\n", u"", Compare::Binary); });
+  SkipOnError([&] { ReplaceIn(w, u"\r\n", u"", Compare::Binary); });
+  SkipOnError([&] { ReplaceIn(w, u"&nbsp;", u"\\~", Compare::Binary); });
+  SkipOnError([&] { StripCommentsAndStyles(w); });
+  SkipOnError([&] { MarkTableParagraphs(w); });
+  SkipOnError([&] { ExpandRowSpans(w); });
+  SkipOnError([&] { ConvertHeadings(w); });
+  SkipOnError([&] { ConvertSmall(w); });
+  SkipOnError([&] {
+    const Pos b = InStr(1, w, u"<BODY", Compare::Text);
+    if (b > 1) w.erase(0, static_cast<std::size_t>(b - 1));
+  });
+  SkipOnError([&] {
+    if (!s.StyleRules[0].Source.empty()) ApplyStyleRules(w);
+  });
+  SkipOnError([&] { SetUpTables(s, drawBorders); });
+}
+
+// One text run: the text between a tag's ">" and the next "<", delimiters
+// excluded.
+void WriteRun(HtmlRtfState& s, Text run) {
+  s.TextSeen = true;
+  if (!s.TextInParagraph) run = LTrim(run);
+  if (s.TableDepth > 0) ReplaceIn(run, u"\t", u"", Compare::Binary);
+  EscapeRun(run);
+  if (!run.empty()) {
+    s.TextInParagraph = true;
+    if (s.PendingParagraph) {
+      SkipOnError([] { BreakParagraph(); });
+      s.PendingParagraph = false;
+    }
+  }
+  if (s.TableDepth > 0) s.TextInCell = true;
+  SkipOnError([&] {
+    const Text lang = NumberText(LanguageToLcid(s.LanguageDepth - 1));
+    const FormatRecord& top = s.FormatStack.Current();
+    s.OutputRtf += u"\\lang";
+    s.OutputRtf += lang;
+    s.OutputRtf += u"\\fs";
+    s.OutputRtf += NumberText(top.Size);
+    if (!s.InLink) {
+      s.OutputRtf += u"\\cf";
+      s.OutputRtf += NumberText(top.Colour);
+    }
+    s.OutputRtf += u' ';
+    s.OutputRtf += run;
+  });
+}
+
+void Walk(HtmlRtfState& s, const Text& imageFolder) {
+  const Text& w = s.WorkHtml;
+  const Pos length = Len(w);
+  Pos pos = 1;
+  for (Pos round = 0; round < length; ++round) {
+    const Pos start = InStr(pos, w, u"<", Compare::Binary);
+    if (start == 0) return;
+    const Pos end = InStr(start, w, u">", Compare::Binary);
+    if (end == 0) return;  // a "<" that no ">" closes ends the walk
+    const Text tag = UCase(MidView(w, start, end - start + 1));
+    OfferTag(tag, start, imageFolder);
+
+    // A handler may have changed WorkHtml behind the tag; the run is found
+    // in the text as it is now.
+    const Pos e2 = InStr(end, w, u">", Compare::Binary);
+    if (e2 == 0) return;
+    const Pos s2 = InStr(e2, w, u"<", Compare::Binary);
+    if (s2 == 0) return;
+    if (s2 - e2 + 1 >= 3) WriteRun(s, Mid(w, e2 + 1, s2 - e2 - 1));
+    pos = s2;
+  }
+}
+
+}  // namespace
+
+Text RtfHeader(const HtmlRtfState& s) {
+  const Text charset = NumberText(s.Charset);
+  Text f = u"\\deff0{\\fonttbl";
+  if (IsArrayEmpty(s.RtfFonts)) {
+    f += u"{\\f0\\froman\\fcharset" + charset + u" Times New Roman;}}";
+  } else {
+    for (std::int64_t i = 0; i <= s.RtfFonts.UBound(); ++i)
+      f += u"{\\f" + NumberText(i) + u"\\fnil\\fcharset" + charset + u" " + s.RtfFonts[i] + u";}";
+    f += u"}";
+  }
+  Text c = u"{\\colortbl ;";
+  if (!IsArrayEmpty(s.RtfColours)) {
+    for (std::int64_t i = 0; i <= s.RtfColours.UBound(); ++i) {
+      const Text& colour = s.RtfColours[i];
+      c += u"\\red" + NumberText(HexPairValue(colour, 1)) + u"\\green" +
+           NumberText(HexPairValue(colour, 3)) + u"\\blue" +
+           NumberText(HexPairValue(colour, 5)) + u";";
+    }
+  }
+  c += u"}";
+  Text h = u"{\\rtf1\\ansi" + f + u"\r\n" + c + u"\r\n";
+  Text language;
+  for (const CharsetLanguage& cl : kCharsetLanguages)
+    if (s.Charset == cl.Charset) language = Text(cl.DefaultLanguageWord);
+  if (language.empty()) SkipOnError([&] { language = u"\\deflang" + NumberText(LanguageToLcid(0)); });
+  h += language;
+  if (!s.TableBeforeText) h += u"\\pard\\plain\\tx0";
+  return h;
+}
+
+
+std::int64_t IndexOfEntry(const BoundedArray<Text>& array, TextView value) {
+  if (IsArrayEmpty(array)) return 0;
+  for (std::int64_t i = 0; i <= array.UBound(); ++i)
+    if (array[i] == value) return i;
+  return 0;
+}
+
+std::int64_t IndexOfEntry(const EntryIndex& index, TextView value) {
+  const auto it = index.find(Text(value));
+  return it == index.end() ? 0 : it->second;
+}
+
+std::int32_t HexPairValue(TextView colour, Pos start) {
+  const TextView pair = start >= 1 ? MidView(colour, start, 2) : TextView();
+  if (pair.empty()) return 0;
+  std::int32_t v = 0;
+  for (const char16_t ch : pair) {
+    int d = -1;
+    if (ch >= u'0' && ch <= u'9') d = ch - u'0';
+    else if (ch >= u'a' && ch <= u'f') d = ch - u'a' + 10;
+    else if (ch >= u'A' && ch <= u'F') d = ch - u'A' + 10;
+    if (d < 0) return 0;
+    v = v * 16 + d;
+  }
+  return v;
+}
+
+std::int32_t LanguageToLcid(std::int64_t index) {
+  const Text code = UCase(HtmlRtf().LanguageStack[index]);
+  std::int32_t lcid = kEnglishLcid;
+  const TextView two = TextView(code).substr(0, 2);
+  for (const LanguageCode& l : kLanguagePrefixes)
+    if (two == l.Code) lcid = l.Lcid;
+  for (const LanguageCode& l : kLanguageCodes)
+    if (code == l.Code) lcid = l.Lcid;
+  return lcid;
+}
+
+std::span<const TagRow> TagTable() { return kTagTable; }
+
+bool RowPasses(const TagRow& row, TextView tag) {
+  switch (row.Test) {
+    case TagTest::StartsWith:
+      return tag.starts_with(row.First);
+    case TagTest::Is:
+      return tag == row.First;
+    case TagTest::StartsWithOrIs:
+      return tag.starts_with(row.First) || tag == row.Second;
+    case TagTest::ContainsAny:
+      for (const TextView t : {row.First, row.Second, row.Third})
+        if (!t.empty() && tag.find(t) != TextView::npos) return true;
+      return false;
+  }
+  return false;
+}
+
+std::vector<TextView> RowsPassed(TextView tag) {
+  std::vector<TextView> names;
+  for (const TagRow& row : kTagTable)
+    if (RowPasses(row, tag)) names.push_back(row.Handler);
+  return names;
+}
+
+void OfferTag(const Text& tag, Pos position, const Text& imageFolder) {
+  const TagCall call{tag, position, imageFolder};
+  for (const TagRow& row : kTagTable)
+    if (RowPasses(row, tag)) SkipOnError([&] { row.Handle(call); });
+}
+
+Text ConvertHtmlToRtf(Text& html, Text& styleFolder, Text& imageFolder,
+                      std::int16_t& drawBorders) {
+  FrameDocument(html);
+
+  HtmlRtfState& s = HtmlRtf();
+  s.Images = CreateImageCreator();
+  // Released at the end of the header, and also when a step before the
+  // driver's own error handling fails: the component never outlives the call.
+  struct Release {
+    HtmlRtfState& State;
+    ~Release() { State.Images.reset(); }
+  } release{s};
+  ResetForConversion(s);
+  s.WorkHtml = html;
+  if (DetectCharset(s.WorkHtml)) CleanWordHtml(s.WorkHtml);
+  SetUpFormatStack(s);
+  s.StyleRules.Redim(0, 0);
+  s.StyleRules[0] = StyleSheetRecord{};
+  ReadStyleSheets(s.WorkHtml, styleFolder);
+
+  DocumentLanguage(s);
+  WholeTextPasses(s, drawBorders);
+  SkipOnError([&] { Walk(s, imageFolder); });
+
+  Text result;
+  SkipOnError([&] { result = RtfHeader(s); });
+  s.Images.reset();
+  result += s.OutputRtf;
+  result += u"}";
+  html.clear();
+  s.OutputRtf.clear();
+  s.WorkHtml.clear();
+  return result;
+}
+
+}  // namespace skeinlet::detail

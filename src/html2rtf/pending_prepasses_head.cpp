@@ -1,0 +1,23 @@
+// The whole-text passes of HTMLRTFConverter that run before the walk are not
+// written yet: each leaves the text as it is, no style sheet is read, and
+// every document is taken to be in the Western character set and not to come
+// from a word processor.
+#include "html2rtf/html_to_rtf.hpp"
+
+namespace skeinlet::detail {
+
+void StripCommentsAndStyles(Text&) {}
+void MarkTableParagraphs(Text&) {}
+void ExpandRowSpans(Text&) {}
+void ConvertHeadings(Text&) {}
+void ConvertSmall(Text&) {}
+
+bool DetectCharset(Text&) {
+  HtmlRtf().Charset = 0;
+  return false;
+}
+void CleanWordHtml(Text&) {}
+void ReadStyleSheets(Text&, const Text&) {}
+void ApplyStyleRules(Text&) {}
+
+}  // namespace skeinlet::detail
