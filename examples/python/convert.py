@@ -4,9 +4,7 @@
     python3 convert.py LIBSKEINLET.so FILE.rtf
 
 Converts the RTF document to HTML and to plain text, then the HTML back to
-RTF, and prints one line per conversion. Exits 1 when a conversion fails
-(error 429 from html2rtf while the HTML to RTF converter is not built is
-reported and tolerated).
+RTF, and prints one line per conversion. Exits 1 when a conversion fails.
 """
 import ctypes
 import sys
@@ -74,9 +72,7 @@ def main():
         return 1
     print("rtf2text: %d bytes" % len(text))
     back, failure = call(lib, lib.skeinlet_html_to_rtf, html, len(html), b"", b"no")
-    if failure and failure[0] == 429:
-        print("html2rtf: not built yet (error 429)")
-    elif failure:
+    if failure:
         print("html2rtf failed: error %d: %s" % failure, file=sys.stderr)
         return 1
     else:
