@@ -15,28 +15,59 @@ namespace {
 // Which pairs of adjacent units (lower-cased, hashed into 4096 bits) occur in
 // a text. A rule whose find text holds a pair that does not occur cannot
 // match, so its search is skipped; a hash collision only lets a search run.
+//
+// After a rule has replaced something the index is kept rather than built
+// again: the pairs inside the replacement are added, and the pairs it forms
+// with its neighbours, which are not known, are covered by remembering its
+// first and last unit: any pair ending in the first or starting with the
+// last may now occur. An empty replacement joins two unknown units, so the
+// index is built again before it is next asked.
 class PairIndex {
  public:
   void Build(TextView text) {
-    bits_.fill(0);
+    pairs_.fill(0);
+    wildFirst_ = wildSecond_ = 0;
+    wildCount_ = 0;
+    stale_ = false;
     const char16_t* lower = LowerTable();
     for (std::size_t i = 1; i < text.size(); ++i) Set(Slot(lower[text[i - 1]], lower[text[i]]));
   }
+  bool Stale() const noexcept { return stale_; }
   bool MayContain(TextView find) const {
     const char16_t* lower = LowerTable();
-    for (std::size_t i = 1; i < find.size(); ++i)
-      if (!Test(Slot(lower[find[i - 1]], lower[find[i]]))) return false;
+    for (std::size_t i = 1; i < find.size(); ++i) {
+      const char16_t a = lower[find[i - 1]], b = lower[find[i]];
+      if (!Test(Slot(a, b)) && !(wildFirst_ >> Bit(a) & 1) && !(wildSecond_ >> Bit(b) & 1))
+        return false;
+    }
     return true;
+  }
+  void Replaced(TextView with) {
+    if (with.empty() || ++wildCount_ > kMostWild) {
+      stale_ = true;
+      return;
+    }
+    const char16_t* lower = LowerTable();
+    for (std::size_t i = 1; i < with.size(); ++i) Set(Slot(lower[with[i - 1]], lower[with[i]]));
+    wildSecond_ |= std::uint64_t{1} << Bit(lower[with.front()]);
+    wildFirst_ |= std::uint64_t{1} << Bit(lower[with.back()]);
   }
 
  private:
+  // Past this many replacements the unit sets let too much through.
+  static constexpr int kMostWild = 6;
+
   static unsigned Slot(char16_t a, char16_t b) noexcept {
     return ((static_cast<std::uint32_t>(a) << 16 | b) * 0x9E3779B1u) >> 20;
   }
-  void Set(unsigned slot) noexcept { bits_[slot >> 6] |= std::uint64_t{1} << (slot & 63); }
-  bool Test(unsigned slot) const noexcept { return bits_[slot >> 6] >> (slot & 63) & 1; }
+  static unsigned Bit(char16_t u) noexcept { return (u * 0x9E37u >> 7) & 63; }
+  void Set(unsigned slot) noexcept { pairs_[slot >> 6] |= std::uint64_t{1} << (slot & 63); }
+  bool Test(unsigned slot) const noexcept { return pairs_[slot >> 6] >> (slot & 63) & 1; }
 
-  std::array<std::uint64_t, 64> bits_{};
+  std::array<std::uint64_t, 64> pairs_{};
+  std::uint64_t wildFirst_ = 0, wildSecond_ = 0;
+  int wildCount_ = 0;
+  bool stale_ = true;
 };
 
 // Below this many rules a table is searched rule by rule.
@@ -49,20 +80,15 @@ void ApplyRules(Text& text, std::span<const Rule> rules) {
     for (const Rule& rule : rules) ApplyRule(text, rule);
     return;
   }
-  // The index is built when a rule first needs it and again after each
-  // rule that changed the text.
+  // The index is built when a rule first needs it.
   PairIndex index;
-  bool current = false;
   for (const Rule& rule : rules) {
     if (rule.find.size() >= 2) {
       if (rule.find.size() > text.size()) continue;
-      if (!current) {
-        index.Build(text);
-        current = true;
-      }
+      if (index.Stale()) index.Build(text);
       if (!index.MayContain(rule.find)) continue;
     }
-    if (ApplyRule(text, rule) > 0) current = false;
+    if (ApplyRule(text, rule) > 0) index.Replaced(rule.replace);
   }
 }
 
