@@ -6,11 +6,6 @@
 
 namespace skeinlet::detail {
 
-void StripCommentsAndStyles(Text&) {}
-void MarkTableParagraphs(Text&) {}
-void ExpandRowSpans(Text&) {}
-void ConvertHeadings(Text&) {}
-void ConvertSmall(Text&) {}
 
 bool DetectCharset(Text&) {
   HtmlRtf().Charset = 0;

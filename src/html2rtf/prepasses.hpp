@@ -1,0 +1,38 @@
+// Extents of elements in the working HTML, shared by the whole-text passes
+// of HTMLRTFConverter. All searches are case-insensitive, which is the same
+// as searching the upper-cased text.
+//
+//   ElementLength(u"<td><table><td>x</td></table></td><td>", 1, u"TD")
+//   // 34: the first cell with its nested table, through "</td>"
+//
+// A tag name matches only as a whole name: "<P" does not find "<PRE".
+// These live apart from the table handlers' own readers on purpose: the
+// passes run before any table handler and must not depend on walk state.
+#pragma once
+
+#include "text/text.hpp"
+
+namespace skeinlet::detail::extent {
+
+// Position of the next start tag "<" + name at or after `from`, 0 if none.
+Pos FindStartTag(TextView text, Pos from, TextView name);
+// Position of the next end tag "</" + name at or after `from`, 0 if none.
+Pos FindEndTag(TextView text, Pos from, TextView name);
+
+// Length of the element whose start tag is the first "<" + name at or after
+// `start`, counted from `start` through the ">" of the end tag that closes
+// it (nested elements of the same name counted). An element that is never
+// closed runs to the end of the text; 0 when there is no such start tag.
+Pos ElementLength(TextView text, Pos start, TextView name);
+// The text of that element from the start of `text`.
+Text ExtractElement(TextView text, TextView name);
+
+// The row that starts at `start` (its "<TR"): up to and including its
+// "</TR>", else up to the next "<TR" or the end of the table; tables nested
+// in its cells are stepped over. `limit` is the last position of the table.
+Pos RowLength(TextView text, Pos start, Pos limit);
+// The cell that starts at `start` (its "<TD"): through its "</TD>", else up
+// to the next "<TD", the end of the row or of the table.
+Pos CellLength(TextView text, Pos start, Pos limit);
+
+}  // namespace skeinlet::detail::extent
