@@ -6,11 +6,6 @@
 
 namespace skeinlet::detail {
 
-
-bool DetectCharset(Text&) {
-  HtmlRtf().Charset = 0;
-  return false;
-}
 void CleanWordHtml(Text&) {}
 void ReadStyleSheets(Text&, const Text&) {}
 void ApplyStyleRules(Text&) {}
