@@ -7,7 +7,5 @@
 namespace skeinlet::detail {
 
 void CleanWordHtml(Text&) {}
-void ReadStyleSheets(Text&, const Text&) {}
-void ApplyStyleRules(Text&) {}
 
 }  // namespace skeinlet::detail

@@ -51,7 +51,7 @@ Pos FindEndTag(TextView text, Pos from, TextView name) {
   return FindMark(text, from, u"</" + Text(name));
 }
 
-Pos ElementLength(TextView text, Pos start, TextView name) {
+Pos ClosingTag(TextView text, Pos start, TextView name) {
   const Pos s = FindStartTag(text, start, name);
   if (s == 0) return 0;
   const Text open = u"<" + Text(name);
@@ -65,10 +65,18 @@ Pos ElementLength(TextView text, Pos start, TextView name) {
       nextOpen = FindMark(text, nextOpen + 1, open);
       continue;
     }
-    if (--depth == 0) return GreaterFrom(text, nextClose) - start + 1;
+    if (--depth == 0) return nextClose;
     nextClose = FindMark(text, nextClose + 1, close);
   }
-  return Len(text) - start + 1;
+  return 0;
+}
+
+Pos ElementLength(TextView text, Pos start, TextView name) {
+  const Pos s = FindStartTag(text, start, name);
+  if (s == 0) return 0;
+  const Pos close = ClosingTag(text, s, name);
+  if (close == 0) return Len(text) - start + 1;
+  return GreaterFrom(text, close) - start + 1;
 }
 
 Text ExtractElement(TextView text, TextView name) {

@@ -19,6 +19,10 @@ Pos FindStartTag(TextView text, Pos from, TextView name);
 // Position of the next end tag "</" + name at or after `from`, 0 if none.
 Pos FindEndTag(TextView text, Pos from, TextView name);
 
+// Position of the "<" of the end tag that closes the element whose start
+// tag is the first "<" + name at or after `start`; 0 when it is never
+// closed or there is no such start tag.
+Pos ClosingTag(TextView text, Pos start, TextView name);
 // Length of the element whose start tag is the first "<" + name at or after
 // `start`, counted from `start` through the ">" of the end tag that closes
 // it (nested elements of the same name counted). An element that is never
