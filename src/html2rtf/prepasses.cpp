@@ -8,6 +8,7 @@
 #include "text/rules.hpp"
 
 #include <algorithm>
+#include <unordered_map>
 
 namespace skeinlet::detail {
 namespace extent {
@@ -116,6 +117,76 @@ Pos RowLength(TextView text, Pos start, Pos limit) {
 }
 Pos CellLength(TextView text, Pos start, Pos limit) {
   return PieceLength(text, start, limit, u"</TD", {u"<TD", u"<TR", u"</TR"});
+}
+
+std::vector<BodyTag> ReadTags(const Text& html) {
+  std::vector<BodyTag> tags;
+  for (Pos lt = InStr(1, html, u"<", Compare::Binary); lt != 0;
+       lt = InStr(lt + 1, html, u"<", Compare::Binary)) {
+    const bool closing = lt < Len(html) && html[static_cast<std::size_t>(lt)] == u'/';
+    const std::size_t from = static_cast<std::size_t>(lt) + (closing ? 1 : 0);
+    std::size_t n = from;
+    while (n < html.size() && IsNameUnit(html[n])) ++n;
+    if (n == from || (html[from] >= u'0' && html[from] <= u'9')) continue;
+    const Pos gt = InStr(lt, html, u">", Compare::Binary);
+    if (gt == 0) break;
+    tags.push_back({lt, gt, UCase(TextView(html).substr(from, n - from)), closing});
+  }
+  return tags;
+}
+
+std::vector<Pos> ElementEnds(const Text& html, const std::vector<BodyTag>& tags) {
+  std::vector<Pos> ends(tags.size(), 0);
+  std::unordered_map<Text, std::vector<std::size_t>> open;
+  for (std::size_t i = 0; i < tags.size(); ++i) {
+    std::vector<std::size_t>& stack = open[tags[i].Name];
+    if (!tags[i].Closing) {
+      stack.push_back(i);
+    } else if (!stack.empty()) {
+      ends[stack.back()] = tags[i].Start;
+      stack.pop_back();
+    }
+  }
+  const Pos body = InStr(1, html, u"</BODY", Compare::Text);
+  std::unordered_map<Text, Pos> nextStart;
+  for (std::size_t i = tags.size(); i-- > 0;) {
+    if (tags[i].Closing) continue;
+    if (ends[i] == 0) {
+      const auto next = nextStart.find(tags[i].Name);
+      if (next != nextStart.end())
+        ends[i] = next->second;
+      else
+        ends[i] = body > tags[i].End ? body : Len(html) + 1;
+    }
+    nextStart[tags[i].Name] = tags[i].Start;
+  }
+  return ends;
+}
+
+Text AttributeValue(TextView tag, TextView name, bool apostrophes) {
+  for (const Text& form : {Text(name) + u"=", Text(name) + u" ="}) {
+    for (Pos p = InStr(1, tag, form, Compare::Binary); p != 0;
+         p = InStr(p + 1, tag, form, Compare::Binary)) {
+      if (p == 1) continue;
+      const char16_t before = tag[static_cast<std::size_t>(p - 2)];
+      if (before != u' ' && before != u'\t' && before != u'"' && before != u'\'') continue;
+      Pos v = p + Len(form);
+      while (v <= Len(tag) && tag[static_cast<std::size_t>(v - 1)] == u' ') ++v;
+      if (v <= Len(tag)) {
+        const char16_t quote = tag[static_cast<std::size_t>(v - 1)];
+        if (quote == u'"' || (apostrophes && quote == u'\'')) {
+          const Pos q = InStr(v + 1, tag, TextView(&quote, 1), Compare::Binary);
+          return q == 0 ? Text() : Mid(tag, v + 1, q - v - 1);
+        }
+      }
+      Pos e = v;
+      while (e <= Len(tag) && tag[static_cast<std::size_t>(e - 1)] != u' ' &&
+             tag[static_cast<std::size_t>(e - 1)] != u'>')
+        ++e;
+      return Mid(tag, v, e - v);
+    }
+  }
+  return {};
 }
 
 }  // namespace extent

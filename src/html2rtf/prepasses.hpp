@@ -12,6 +12,8 @@
 
 #include "text/text.hpp"
 
+#include <vector>
+
 namespace skeinlet::detail::extent {
 
 // Position of the next start tag "<" + name at or after `from`, 0 if none.
@@ -38,5 +40,25 @@ Pos RowLength(TextView text, Pos start, Pos limit);
 // The cell that starts at `start` (its "<TD"): through its "</TD>", else up
 // to the next "<TD", the end of the row or of the table.
 Pos CellLength(TextView text, Pos start, Pos limit);
+
+// One tag of a text: a start tag "<" + letter or an end tag "</" + letter.
+struct BodyTag {
+  Pos Start;  // its "<"
+  Pos End;    // its ">"
+  Text Name;  // upper case
+  bool Closing;
+};
+// Every tag, left to right; reading stops at a "<" with no ">" after it.
+std::vector<BodyTag> ReadTags(const Text& html);
+// For each start tag of `tags`, the position of the "<" where its element
+// ends: the end tag that pairs with it (start and end tags of one name
+// paired as nested brackets), else the next start tag of its name, else
+// "</BODY" when that comes later, else one past the end of the text. 0 for
+// end tags.
+std::vector<Pos> ElementEnds(const Text& html, const std::vector<BodyTag>& tags);
+// The value of NAME= or NAME = in an upper-cased tag: double-quoted (or
+// apostrophe-quoted when `apostrophes`), or up to the next blank or ">";
+// "" when absent.
+Text AttributeValue(TextView tag, TextView name, bool apostrophes = false);
 
 }  // namespace skeinlet::detail::extent

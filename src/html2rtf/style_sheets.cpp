@@ -1,6 +1,7 @@
 #include "html2rtf/style_sheets.hpp"
 
 #include "html2rtf/html_to_rtf.hpp"
+#include "html2rtf/prepasses.hpp"
 #include "platform/style_sheet_files.hpp"
 #include "text/numeric.hpp"
 
@@ -191,38 +192,6 @@ bool IsNameUnit(char16_t c) noexcept {
 }
 bool IsSelectorUnit(char16_t c) noexcept { return IsNameUnit(c) || c == u'-' || c == u'_'; }
 
-// One tag of the body, as the matching needs it.
-struct BodyTag {
-  Pos Start;  // its "<"
-  Pos End;    // its ">"
-  Text Name;  // upper case
-  bool Closing;
-};
-
-// The value of CLASS= / CLASS = (or ID) in an upper-cased start tag:
-// double-quoted, or up to the next blank or ">".
-Text AttributeValue(TextView tag, TextView name) {
-  for (const Text& form : {Text(name) + u"=", Text(name) + u" ="}) {
-    for (Pos p = InStr(1, tag, form, Compare::Binary); p != 0;
-         p = InStr(p + 1, tag, form, Compare::Binary)) {
-      const char16_t before = tag[static_cast<std::size_t>(p - 2)];
-      if (before != u' ' && before != u'\t' && before != u'"' && before != u'\'') continue;
-      Pos v = p + Len(form);
-      while (v <= Len(tag) && tag[static_cast<std::size_t>(v - 1)] == u' ') ++v;
-      if (v <= Len(tag) && tag[static_cast<std::size_t>(v - 1)] == u'"') {
-        const Pos q = InStr(v + 1, tag, u"\"", Compare::Binary);
-        return q == 0 ? Text() : Mid(tag, v + 1, q - v - 1);
-      }
-      Pos e = v;
-      while (e <= Len(tag) && tag[static_cast<std::size_t>(e - 1)] != u' ' &&
-             tag[static_cast<std::size_t>(e - 1)] != u'>')
-        ++e;
-      return Mid(tag, v, e - v);
-    }
-  }
-  return {};
-}
-
 std::vector<Text> Words(const Text& value) {
   std::vector<Text> words;
   Pos from = 1;
@@ -293,59 +262,13 @@ RuleIndex IndexRules(const BoundedArray<StyleSheetRecord>& sheets) {
   return index;
 }
 
-std::vector<BodyTag> ReadTags(const Text& html) {
-  std::vector<BodyTag> tags;
-  for (Pos lt = InStr(1, html, u"<", Compare::Binary); lt != 0;
-       lt = InStr(lt + 1, html, u"<", Compare::Binary)) {
-    const bool closing = lt < Len(html) && html[static_cast<std::size_t>(lt)] == u'/';
-    std::size_t n = static_cast<std::size_t>(lt) + (closing ? 1 : 0);
-    const std::size_t from = n;
-    while (n < html.size() && IsNameUnit(html[n])) ++n;
-    if (n == from || !(IsNameUnit(html[from]) && !(html[from] >= u'0' && html[from] <= u'9')))
-      continue;
-    const Pos gt = InStr(lt, html, u">", Compare::Binary);
-    if (gt == 0) break;
-    tags.push_back({lt, gt, UCase(TextView(html).substr(from, n - from)), closing});
-  }
-  return tags;
-}
-
-// For each start tag, the position of the "<" where its element ends.
-std::vector<Pos> ElementEnds(const Text& html, const std::vector<BodyTag>& tags) {
-  std::vector<Pos> ends(tags.size(), 0);
-  std::unordered_map<Text, std::vector<std::size_t>> open;
-  for (std::size_t i = 0; i < tags.size(); ++i) {
-    std::vector<std::size_t>& stack = open[tags[i].Name];
-    if (!tags[i].Closing) {
-      stack.push_back(i);
-    } else if (!stack.empty()) {
-      ends[stack.back()] = tags[i].Start;
-      stack.pop_back();
-    }
-  }
-  const Pos body = InStr(1, html, u"</BODY", Compare::Text);
-  std::unordered_map<Text, Pos> nextStart;
-  for (std::size_t i = tags.size(); i-- > 0;) {
-    if (tags[i].Closing) continue;
-    if (ends[i] == 0) {
-      const auto next = nextStart.find(tags[i].Name);
-      if (next != nextStart.end())
-        ends[i] = next->second;
-      else
-        ends[i] = body > tags[i].End ? body : Len(html) + 1;
-    }
-    nextStart[tags[i].Name] = tags[i].Start;
-  }
-  return ends;
-}
-
 }  // namespace
 
 void ApplyStyleRules(Text& html) {
   const RuleIndex index = IndexRules(HtmlRtf().StyleRules);
   if (index.Tags.empty()) return;
-  const std::vector<BodyTag> tags = ReadTags(html);
-  const std::vector<Pos> ends = ElementEnds(html, tags);
+  const std::vector<extent::BodyTag> tags = extent::ReadTags(html);
+  const std::vector<Pos> ends = extent::ElementEnds(html, tags);
 
   struct Insertion {
     Pos At;
@@ -355,12 +278,12 @@ void ApplyStyleRules(Text& html) {
   std::vector<Insertion> insertions;
   std::vector<std::size_t> matched;
   for (std::size_t i = 0; i < tags.size(); ++i) {
-    const BodyTag& t = tags[i];
+    const extent::BodyTag& t = tags[i];
     if (t.Closing) continue;
     matched.clear();
     const Text tag = UCase(MidView(html, t.Start, t.End - t.Start + 1));
-    const Text classValue = AttributeValue(tag, u"CLASS");
-    const Text id = AttributeValue(tag, u"ID");
+    const Text classValue = extent::AttributeValue(tag, u"CLASS");
+    const Text id = extent::AttributeValue(tag, u"ID");
     const std::vector<Text> classes = Words(classValue);
     for (const Text& c : classes)
       if (auto f = index.Classes.find(c); f != index.Classes.end())
