@@ -6,8 +6,8 @@
 //   // 34: the first cell with its nested table, through "</td>"
 //
 // A tag name matches only as a whole name: "<P" does not find "<PRE".
-// These live apart from the table handlers' own readers on purpose: the
-// passes run before any table handler and must not depend on walk state.
+// They read the text only: the passes and the style sheets run before the
+// walk, so nothing here looks at the table stack.
 #pragma once
 
 #include "text/text.hpp"
