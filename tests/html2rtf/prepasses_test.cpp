@@ -1,0 +1,114 @@
+#include "html2rtf/html_to_rtf.hpp"
+#include "html2rtf/prepasses.hpp"
+
+#include <gtest/gtest.h>
+
+namespace skeinlet::detail {
+namespace {
+
+Text Pass(void (*pass)(Text&), TextView html) {
+  Text t(html);
+  pass(t);
+  return t;
+}
+
+TEST(Prepasses, CommentsAndStyleBlocks) {
+  EXPECT_EQ(Pass(StripCommentsAndStyles, u"ab<!-- x -->cd<!--y-->e"), u"abcde");
+  // Unterminated: the comment and all after it stay.
+  EXPECT_EQ(Pass(StripCommentsAndStyles, u"a<!--b<!-- c -->d"), u"ad");
+  EXPECT_EQ(Pass(StripCommentsAndStyles, u"a<!-- never closed <b>x</b>"),
+            u"a<!-- never closed <b>x</b>");
+  // A cut that joins the text around it into a new comment start.
+  EXPECT_EQ(Pass(StripCommentsAndStyles, u"<!<!--x-->-- y -->z"), u"z");
+  EXPECT_EQ(Pass(StripCommentsAndStyles, u"1<style type=x>p{}</STYLE>2<Style>q</style>3"),
+            u"123");
+  EXPECT_EQ(Pass(StripCommentsAndStyles, u"1<STYLE>p {color:red}<p>x"),
+            u"1<STYLE>p {color:red}<p>x");
+  // Comments go first, so a style end inside a comment does not end the block.
+  EXPECT_EQ(Pass(StripCommentsAndStyles, u"<style><!-- </style> -->b{}</style>t"), u"t");
+}
+
+TEST(Prepasses, DivisionsInsideTables) {
+  EXPECT_EQ(Pass(MarkTableParagraphs, u"<table><tr><td><div>x</div></td></tr></table>"),
+            u"<table><tr><td><P NOPARAGRAPH >x</P></div></td></tr></table>");
+  EXPECT_EQ(Pass(MarkTableParagraphs, u"<div align=right>y</div><table></table><div>z</div>"),
+            u"<div align=right>y</div><table></table><div>z</div>");
+  // Nested divisions and a second table.
+  EXPECT_EQ(Pass(MarkTableParagraphs,
+                u"<TABLE><TD><DIV class=a><DIV>i</DIV>o</DIV></TABLE><DIV>-</DIV>"
+                u"<TABLE><DIV>2</DIV></TABLE>"),
+            u"<TABLE><TD><P NOPARAGRAPH  class=a><P NOPARAGRAPH >i</P></DIV>o</P></DIV>"
+            u"</TABLE><DIV>-</DIV><TABLE><P NOPARAGRAPH >2</P></DIV></TABLE>");
+  // A table without its end runs to the end of the text.
+  EXPECT_EQ(Pass(MarkTableParagraphs, u"<table><div>a"), u"<table><P NOPARAGRAPH >a");
+}
+
+TEST(Prepasses, RowSpansGetPlaceholderCells) {
+  EXPECT_EQ(Pass(ExpandRowSpans,
+                u"<table><tr><td rowspan=3>A</td><td>B</td></tr>"
+                u"<tr><td>C</td></tr><tr><td>D</td></tr><tr><td>E</td></tr></table>"),
+            u"<table><tr><td rowspan=3>A</td><td>B</td></tr>"
+            u"<tr><TD ROWMERGE=TRUE></TD><td>C</td></tr>"
+            u"<tr><TD ROWMERGE=TRUE></TD><td>D</td></tr><tr><td>E</td></tr></table>");
+  // Column 3 after a two-column cell; quoted span; the row below has a
+  // nested table in its first cell, which counts as one cell.
+  EXPECT_EQ(Pass(ExpandRowSpans,
+                u"<TABLE><TR><TD COLSPAN=2>a</TD><TD ROWSPAN=\"2\">b</TD></TR>"
+                u"<TR><TD><TABLE><TR><TD>n</TD></TR></TABLE></TD><TD>c</TD><TD>d</TD></TR>"
+                u"</TABLE>"),
+            u"<TABLE><TR><TD COLSPAN=2>a</TD><TD ROWSPAN=\"2\">b</TD></TR>"
+            u"<TR><TD><TABLE><TR><TD>n</TD></TR></TABLE></TD><TD>c</TD>"
+            u"<TD ROWMERGE=TRUE></TD><TD>d</TD></TR></TABLE>");
+  // More rows asked for than the table has; rows of an enclosing table are
+  // not touched.
+  EXPECT_EQ(Pass(ExpandRowSpans,
+                u"<table><tr><td><table><tr><td rowspan=9>x</td></tr></table></td></tr>"
+                u"<tr><td>o</td></tr></table>"),
+            u"<table><tr><td><table><tr><td rowspan=9>x</td></tr></table></td></tr>"
+            u"<tr><td>o</td></tr></table>");
+  // Outside any table, or with no number: nothing happens.
+  EXPECT_EQ(Pass(ExpandRowSpans, u"rowspan=2 <td rowspan>"), u"rowspan=2 <td rowspan>");
+}
+
+TEST(Prepasses, HeadingsAndSmall) {
+  EXPECT_EQ(Pass(ConvertHeadings, u"<h1>T</h1><H2 ALIGN=center>U</H2>"),
+            u"<FONT SIZE=\"6\"><P>T</P></FONT><BR><FONT SIZE=\"5\"><P ALIGN=center>U"
+            u"</P></FONT><BR>");
+  EXPECT_EQ(Pass(ConvertHeadings, u"<h3><h4><h5><h6></h3></h4></h5></h6>"),
+            u"<FONT SIZE=\"4\"><P><FONT SIZE=\"3\"><P><FONT SIZE=\"2\"><P>"
+            u"<FONT SIZE=\"1\"><P></P></FONT><BR></P></FONT><BR></P></FONT><BR>"
+            u"</P></FONT><BR>");
+  EXPECT_EQ(Pass(ConvertSmall, u"<small>a</SMALL><Small x>"),
+            u"<FONT SIZE=\"2\">a</FONT><Small x>");
+}
+
+TEST(Prepasses, ElementExtents) {
+  using namespace extent;
+  EXPECT_EQ(ElementLength(u"<td><table><td>x</td></table></td><td>", 1, u"TD"), 34);
+  EXPECT_EQ(ExtractElement(u"<P>a<PRE>b</PRE><p>c</p></P>tail", u"P"),
+            u"<P>a<PRE>b</PRE><p>c</p></P>");
+  EXPECT_EQ(ElementLength(u"<div>open", 1, u"DIV"), 9);
+  EXPECT_EQ(ElementLength(u"no tag", 1, u"DIV"), 0);
+}
+
+TEST(Prepasses, BadInputStaysBounded) {
+  Text many;
+  for (int i = 0; i < 20000; ++i) many += u"<!--";
+  Text t = many;
+  StripCommentsAndStyles(t);
+  EXPECT_EQ(t, many);
+  Text spans = u"<table>";
+  for (int i = 0; i < 100; ++i) spans += u"<tr><td rowspan=30000>x</td><td>y</td></tr>";
+  spans += u"</table>";
+  Text s = spans;
+  ExpandRowSpans(s);
+  EXPECT_EQ(CountOccurrences(s, u"ROWMERGE", Compare::Binary), 99 * 100 / 2);
+  Text divs = u"<table>";
+  for (int i = 0; i < 2000; ++i) divs += u"<div>";
+  Text d = divs;
+  MarkTableParagraphs(d);
+  EXPECT_EQ(CountOccurrences(d, u"NOPARAGRAPH", Compare::Binary), 2000);
+}
+
+}  // namespace
+}  // namespace skeinlet::detail
