@@ -1,16 +1,9 @@
-// The list, table and image handlers of HTMLRTFConverter are not written
-// yet: each is offered its tags by the walk and emits nothing, so lists come
-// out as their paragraphs, tables as their cell texts and images not at all.
+// The table and image handlers of HTMLRTFConverter are not written yet:
+// each is offered its tags by the walk and emits nothing, so tables come out
+// as their cell texts and images not at all.
 #include "html2rtf/html_to_rtf.hpp"
 
 namespace skeinlet::detail {
-
-void StartUnorderedList() {}
-void StartOrderedList() {}
-void EndUnorderedList() {}
-void EndOrderedList() {}
-void StartListItem() {}
-void EndListItem() {}
 
 void StartTable(const Text&, Pos) {}
 void EndTable() {}
