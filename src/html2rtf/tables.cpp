@@ -129,13 +129,22 @@ std::vector<Text> RowCellTags(const Text& html, Pos rowPosition) {
   return tags;
 }
 
-// The next width of a ColumnWidths list, taken off its front.
-double TakeWidth(Text& widths) {
-  const std::size_t b = widths.find(u' ');
-  const Text w = b == Text::npos ? widths : widths.substr(0, b);
-  widths.erase(0, b == Text::npos ? widths.size() : b + 1);
-  return Val(w);
-}
+// Takes the widths of a ColumnWidths list off its front, one at a time:
+// each runs to the next blank, the last one is the rest of the list.
+class WidthList {
+ public:
+  explicit WidthList(TextView widths) : rest_(widths) {}
+  bool Empty() const { return rest_.empty(); }
+  double Take() {
+    const std::size_t b = rest_.find(u' ');
+    const TextView w = rest_.substr(0, b);
+    rest_.remove_prefix(b == TextView::npos ? rest_.size() : b + 1);
+    return Val(w);
+  }
+
+ private:
+  TextView rest_;
+};
 
 Text CellBoundary(double x, double scale) {
   return u"\\cellx" + NumberText(RoundToInt32(x * kTwipsPerPixel * scale));
@@ -312,10 +321,10 @@ std::vector<std::int64_t> LayoutColumns(TextView table, double available, int le
 std::int32_t ParentCellWidth(const TableRecord& parent) {
   const std::int64_t last = parent.CellCount;
   const std::int64_t first = last - std::max<std::int64_t>(1, parent.CellColumns) + 1;
-  Text widths = parent.ColumnWidths;
+  WidthList widths(parent.ColumnWidths);
   double sum = 0;
-  for (std::int64_t column = 1; column <= last && !widths.empty(); ++column) {
-    const double w = TakeWidth(widths);
+  for (std::int64_t column = 1; column <= last && !widths.Empty(); ++column) {
+    const double w = widths.Take();
     if (column >= first) sum += w;
   }
   return RoundToInt32(sum);
@@ -434,9 +443,10 @@ void StartRow(const Text&, Pos position) {
     s.TableScale = 1;
     if (t.TableWidth > kPageWidth) s.TableScale = double{kPageWidth} / t.TableWidth;
     double x = 0;
-    Text w = t.ColumnWidths;
+    WidthList w(t.ColumnWidths);
     for (const Text& cell : RowCellTags(s.WorkHtml, t.RowPosition)) {
-      for (std::int16_t i = 0; i < Colspan(cell); ++i) x += TakeWidth(w);
+      const std::int16_t span = Colspan(cell);
+      for (std::int16_t i = 0; i < span; ++i) x += w.Take();
       if (t.Bordered) {
         for (const TextView b : kCellBorders) d += b;
         d += kCrLf;
@@ -505,9 +515,10 @@ void EndRow() {
       for (const TextView b : kRowBorders) d += b;
     if (t.Bordered) d += kCrLf;
     double x = 0;
-    Text w = t.ColumnWidths;
+    WidthList w(t.ColumnWidths);
     for (const Text& cell : RowCellTags(s.WorkHtml, t.RowPosition)) {
-      for (std::int16_t i = 0; i < Colspan(cell); ++i) x += TakeWidth(w);
+      const std::int16_t span = Colspan(cell);
+      for (std::int16_t i = 0; i < span; ++i) x += w.Take();
       if (t.Bordered) {
         for (const TextView b : kCellBorders) d += b;
         d += kCrLf;
