@@ -32,9 +32,9 @@ constexpr TextView kCellBorders[] = {
     u"\\clbrdrb\\brdrs\\brdrw10 ", u"\\clbrdrr\\brdrs\\brdrw10 "};
 
 // Nested tables deeper than this inside one table are laid out as if they
-// were empty: a page of thousands of nested tables would otherwise be laid
-// out again at every level.
-constexpr int kMaxLayoutNesting = 32;
+// were empty: every level of a page of thousands of nested tables would
+// otherwise lay out all the levels below it again.
+constexpr int kMaxLayoutNesting = 4;
 
 // --- Reading tags ---
 
@@ -117,15 +117,26 @@ std::int16_t Colspan(const Text& tag) {
   return ToInt16(v);
 }
 
-// The upper-cased tags of the cells of the row at `rowPosition` of WorkHtml.
+// The upper-cased tags of the cells of the row at `rowPosition` of WorkHtml:
+// every "<TD" of RemoveNestedTables(ExtractRow(...)), found in one pass.
 std::vector<Text> RowCellTags(const Text& html, Pos rowPosition) {
-  const Text row = UCase(RemoveNestedTables(ExtractRow(MidView(html, rowPosition))));
+  const TextView row = MidView(html, rowPosition);
   std::vector<Text> tags;
-  for (Pos p = InStr(1, row, u"<TD", Compare::Binary); p > 0;
-       p = InStr(p + 1, row, u"<TD", Compare::Binary)) {
-    const Pos e = InStr(p, row, u">", Compare::Binary);
-    tags.push_back(e == 0 ? Mid(row, p) : Mid(row, p, e - p + 1));
+  int depth = 0;
+  for (std::size_t i = row.find(u'<', 1); i != TextView::npos; i = row.find(u'<', i + 1)) {
+    const Mark m = MarkAt(row, i);
+    if (m == Mark::TableOpen) {
+      ++depth;
+    } else if (m == Mark::TableClose && depth > 0) {
+      --depth;
+    } else if (depth == 0) {
+      if (m == Mark::RowClose || m == Mark::RowOpen || m == Mark::TableClose) break;
+      if (m == Mark::CellOpen) tags.push_back(UCase(row.substr(i, TagEnd(row, i) - i)));
+    }
   }
+  // A row that starts at its first cell (an implied row) counts that cell.
+  if (Mark first = MarkAt(row, 0); first == Mark::CellOpen)
+    tags.insert(tags.begin(), UCase(row.substr(0, TagEnd(row, 0))));
   return tags;
 }
 
