@@ -109,6 +109,14 @@ TEST(Tables, ImpliedRowsHighlightsAndHeaders) {
             u"\\trowd\\trgaph30\\trleft-30 \\cellx4500\\cellx9000\r\n"
             u"\\intbl\\itap1\\lang1033\\fs24\\cf1 a\\cell\\intbl\\itap1\\lang1033\\fs24\\cf1 b"
             u"\\cell\\row\r\n\\itap0\r\n\\pard");
+  // A TR while the row before it is open: closing that row clears RowSeen,
+  // so the next TD opens one more (empty) row of its own.
+  EXPECT_EQ(Body(u"<table><tr><td>a<tr><td>b</table>"),
+            u"\\trowd\\trgaph30\\trleft-30 \\cellx9000\r\n"
+            u"\\intbl\\itap1\\lang1033\\fs24\\cf1 a\\cell\\row\r\n"
+            u"\\trowd\\trgaph30\\trleft-30 \\cellx9000\r\n\\row\r\n"
+            u"\\trowd\\trgaph30\\trleft-30 \\cellx9000\r\n"
+            u"\\intbl\\itap1\\lang1033\\fs24\\cf1 b\\cell\\row\r\n\\itap0\r\n\\pard");
   // A TR with a background colour closes its highlight group with the row.
   const Text lit = Body(u"<table><tr bgcolor=red><td>a</td></tr></table>");
   EXPECT_NE(lit.find(u"{\\highlight2"), Text::npos) << ToUtf8(lit);
@@ -130,6 +138,16 @@ TEST(Tables, NestedRows) {
             u"\\nestcell\\intbl\\itap2{\\*\\nesttableprops\\trowd\\trgaph30\\trleft-30 "
             u"\\clvmgf\\cellx4500\\cellx9000\\nestrow}\\intbl\\itap2\r\n"
             u"\\cell\\row\r\n\\itap0\r\n\\pard");
+}
+
+TEST(Tables, NestedWidthsFromTheParentCell) {
+  // In the second of two 300-pixel columns the nested table has 300 pixels.
+  const Text second = Body(u"<table><tr><td>a<td><table><tr><td>x<td>y</table></table>");
+  EXPECT_NE(second.find(u"\\cellx2250\\cellx4500\\nestrow}"), Text::npos) << ToUtf8(second);
+  // Under a cell spanning both columns it has all 600.
+  const Text spanned =
+      Body(u"<table><tr><td>a<td>b<tr><td colspan=2><table><tr><td>x<td>y</table></table>");
+  EXPECT_NE(spanned.find(u"\\cellx4500\\cellx9000\\nestrow}"), Text::npos) << ToUtf8(spanned);
 }
 
 TEST(Tables, BadInput) {
