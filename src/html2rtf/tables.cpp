@@ -439,9 +439,12 @@ void StartTable(const Text& tag, Pos position) {
 void StartRow(const Text&, Pos position) {
   HtmlRtfState& s = HtmlRtf();
   TableRecord& t = Innermost(s);
-  t.RowSeen = true;
+  // A row still open is closed as if its "</TR>" had been there, before the
+  // new row counts as seen: marking it first would let the closing clear the
+  // mark, and every cell of the new row would open a row of its own.
   if (t.CellOpen) EndCell();
   if (t.RowOpen) EndRow();
+  t.RowSeen = true;
   t.RowOpen = true;
   t.RowPosition = CheckedInt32(position);
 

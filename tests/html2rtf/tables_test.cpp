@@ -109,14 +109,14 @@ TEST(Tables, ImpliedRowsHighlightsAndHeaders) {
             u"\\trowd\\trgaph30\\trleft-30 \\cellx4500\\cellx9000\r\n"
             u"\\intbl\\itap1\\lang1033\\fs24\\cf1 a\\cell\\intbl\\itap1\\lang1033\\fs24\\cf1 b"
             u"\\cell\\row\r\n\\itap0\r\n\\pard");
-  // A TR while the row before it is open: closing that row clears RowSeen,
-  // so the next TD opens one more (empty) row of its own.
-  EXPECT_EQ(Body(u"<table><tr><td>a<tr><td>b</table>"),
-            u"\\trowd\\trgaph30\\trleft-30 \\cellx9000\r\n"
+  // A TR while the row before it is open closes that row first, and its
+  // cells stay in the new row.
+  EXPECT_EQ(Body(u"<table><tr><td>a<tr><td>b<td>c</table>"),
+            u"\\trowd\\trgaph30\\trleft-30 \\cellx4500\r\n"
             u"\\intbl\\itap1\\lang1033\\fs24\\cf1 a\\cell\\row\r\n"
-            u"\\trowd\\trgaph30\\trleft-30 \\cellx9000\r\n\\row\r\n"
-            u"\\trowd\\trgaph30\\trleft-30 \\cellx9000\r\n"
-            u"\\intbl\\itap1\\lang1033\\fs24\\cf1 b\\cell\\row\r\n\\itap0\r\n\\pard");
+            u"\\trowd\\trgaph30\\trleft-30 \\cellx4500\\cellx9000\r\n"
+            u"\\intbl\\itap1\\lang1033\\fs24\\cf1 b\\cell\\intbl\\itap1\\lang1033\\fs24\\cf1 c"
+            u"\\cell\\row\r\n\\itap0\r\n\\pard");
   // A TR with a background colour closes its highlight group with the row.
   const Text lit = Body(u"<table><tr bgcolor=red><td>a</td></tr></table>");
   EXPECT_NE(lit.find(u"{\\highlight2"), Text::npos) << ToUtf8(lit);
