@@ -80,6 +80,9 @@ struct TableRecord {
   bool CellHighlight = false;
   bool Centred = false;
   bool RowSeen = false;
+  // How many columns the current cell spans, so that a table nested in it
+  // knows which of this table's columns it may fill.
+  std::int16_t CellColumns = 0;
 };
 
 struct StyleRule {
