@@ -1,4 +1,5 @@
 #include "engine/rtf_to_html.hpp"
+#include "stage_run.hpp"
 
 #include "engine/state.hpp"
 
@@ -9,20 +10,7 @@
 namespace skeinlet::detail {
 namespace {
 
-// One engine call over a given HtmlOut.
-struct StageRun {
-  Text rtf, title, colour = u"FFFFFF", generator, links, debug, images, folder,
-      format, name, mode = u"no";
-  ConversionState state;
-  EngineCall call{rtf, title, colour, generator, links, debug, images,
-                  folder, format, name, mode, state};
-
-  Text Run(void (*stage)(EngineCall&), Text html) {
-    state.HtmlOut = std::move(html);
-    stage(call);
-    return state.HtmlOut;
-  }
-};
+using testing::StageRun;
 
 TEST(FinalCleanup, SurplusListAndCentreEnds) {
   StageRun r;

@@ -1,4 +1,5 @@
 #include "engine/rtf_to_html.hpp"
+#include "stage_run.hpp"
 
 #include "engine/state.hpp"
 
@@ -9,28 +10,10 @@
 namespace skeinlet::detail {
 namespace {
 
-// One engine call over a given HtmlOut.
-struct StageRun {
-  Text rtf, title, colour = u"FFFFFF", generator, links, debug, images, folder,
-      format, name, mode = u"no";
-  ConversionState state;
-  EngineCall call{rtf, title, colour, generator, links, debug, images,
-                  folder, format, name, mode, state};
-
-  Text Run(void (*stage)(EngineCall&), Text html) {
-    state.HtmlOut = std::move(html);
-    stage(call);
-    return state.HtmlOut;
-  }
-};
+using testing::StageRun;
+using testing::Nbsp;
 
 Text Num(int n) { return NumberText(n); }
-Text Nbsp(int n) {
-  Text t;
-  for (int i = 0; i < n; ++i) t += u"&nbsp;";
-  return t;
-}
-
 // "<br> N.&nbsp;&nbsp;&nbsp; ", the run converter's numbered paragraph.
 Text Numbered(int n) { return u"<br> " + Num(n) + u"." + Nbsp(3) + u" "; }
 

@@ -1,4 +1,5 @@
 #include "engine/rtf_to_html.hpp"
+#include "stage_run.hpp"
 
 #include "engine/state.hpp"
 
@@ -7,26 +8,8 @@
 namespace skeinlet::detail {
 namespace {
 
-// One engine call over a given HtmlOut.
-struct StageRun {
-  Text rtf, title, colour = u"FFFFFF", generator, links, debug, images, folder,
-      format, name, mode = u"no";
-  ConversionState state;
-  EngineCall call{rtf, title, colour, generator, links, debug, images,
-                  folder, format, name, mode, state};
-
-  Text Run(void (*stage)(EngineCall&), Text html) {
-    state.HtmlOut = std::move(html);
-    stage(call);
-    return state.HtmlOut;
-  }
-};
-
-Text Nbsp(int n) {
-  Text t;
-  for (int i = 0; i < n; ++i) t += u"&nbsp;";
-  return t;
-}
+using testing::StageRun;
+using testing::Nbsp;
 
 TEST(MarkupCleanupFirst, SizeTagsBeforeALineBreakAndEmptyElements) {
   StageRun r;

@@ -1,4 +1,5 @@
 #include "engine/rtf_to_html.hpp"
+#include "stage_run.hpp"
 
 #include "engine/state.hpp"
 #include "tables/cell_formatting.hpp"
@@ -16,20 +17,7 @@ const Text kOpen =
     u"<table bordercolorlight=\"#000000\" border=\"1\" bordercolordark=\"#000000\" "
     u"bordercolor=\"#000000\" cellspacing=\"0\" cellpadding=\"0\">";
 
-// One engine call over a given HtmlOut.
-struct StageRun {
-  Text rtf, title, colour = u"FFFFFF", generator, links, debug, images, folder,
-      format, name, mode = u"no";
-  ConversionState state;
-  EngineCall call{rtf, title, colour, generator, links, debug, images,
-                  folder, format, name, mode, state};
-
-  Text Run(void (*stage)(EngineCall&), Text html) {
-    state.HtmlOut = std::move(html);
-    stage(call);
-    return state.HtmlOut;
-  }
-};
+using testing::StageRun;
 
 TEST(TableStages, CellWidthOpenings) {
   StageRun r;
