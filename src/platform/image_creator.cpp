@@ -1,5 +1,7 @@
 #include "platform/image_creator.hpp"
 
+#include "platform/regular_files.hpp"
+
 #include "text/errors.hpp"
 
 #include <skeinlet/convert.hpp>
@@ -118,30 +120,6 @@ std::string FindFile(const std::string& path) {
   return found;
 }
 
-// The whole of a regular file; false for anything else (a folder, a device,
-// a pipe that would never end) and for files beyond kMaxFileBytes.
-bool ReadRegularFile(const std::string& path, std::string& bytes) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) return false;
-  struct stat st {};
-  bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0 &&
-            static_cast<std::size_t>(st.st_size) <= kMaxFileBytes;
-  if (ok) {
-    bytes.resize(static_cast<std::size_t>(st.st_size));
-    std::size_t got = 0;
-    while (got < bytes.size()) {
-      const ssize_t n = ::read(fd, bytes.data() + got, bytes.size() - got);
-      if (n < 0 && errno == EINTR) continue;
-      if (n <= 0) break;
-      got += static_cast<std::size_t>(n);
-    }
-    bytes.resize(got);
-    ok = got > 0;
-  }
-  ::close(fd);
-  return ok;
-}
-
 void AppendBytes(void* context, void* data, int size) {
   auto* out = static_cast<std::string*>(context);
   out->append(static_cast<const char*>(data), static_cast<std::size_t>(size));
@@ -200,7 +178,8 @@ class FileImageCreator final : public ImageCreator {
     if (key != ImageCreatorKey) Fail(Error::kInvalidCall, "Invalid procedure call or argument");
     const std::string file = FindFile(ToUtf8(path));
     std::string bytes;
-    if (file.empty() || !ReadRegularFile(file, bytes)) Fail(kFileNotFound, "File not found");
+    if (file.empty() || !ReadRegularFile(file, kMaxFileBytes, bytes) || bytes.empty())
+      Fail(kFileNotFound, "File not found");
     const Picture p = ReadPicture(std::move(bytes));
 
     // The size asked for; one side alone keeps the picture's proportions.
