@@ -145,3 +145,57 @@ TEST(Threads, FontAndColourListsCarryOverPerThreadOnly) {
 
 }  // namespace
 }  // namespace skeinlet
+
+namespace skeinlet {
+namespace {
+
+std::string Rtf(std::string_view html) { return Convert().ConvertHTML2RTF(html, "", "yes"); }
+
+TEST(Threads, HtmlToRtfOnManyThreadsMatchesItAlone) {
+  // The HTML-to-RTF state is reset by every call, so any order of pages on
+  // any thread gives what each page gives alone.
+  std::vector<std::string> pages;
+  const fs::path root = fs::path(SKEINLET_CORPUS_DIR) / "html";
+  if (fs::is_directory(root)) {
+    std::vector<fs::path> paths;
+    for (const auto& e : fs::recursive_directory_iterator(root))
+      if (e.is_regular_file() && e.file_size() < 40000 && e.path().extension().string().starts_with(".htm"))
+        paths.push_back(e.path());
+    std::sort(paths.begin(), paths.end());
+    for (std::size_t i = 0; i < paths.size() && pages.size() < 30; i += 7) {
+      std::ifstream in(paths[i], std::ios::binary);
+      pages.emplace_back(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+  }
+  for (int i = 0; i < 8; ++i)
+    pages.push_back("<html><head><style>p { color: #" + std::to_string(100000 + i) +
+                    " }</style></head><body><p>Page " + std::to_string(i) +
+                    " <b>bold</b> <font face=\"Face" + std::to_string(i) +
+                    "\" color=\"red\">x</font></p><ul><li>one<li>two</ul>"
+                    "<table border=1><tr><td>a<td>b</table></body></html>");
+  std::vector<std::string> alone;
+  for (const std::string& p : pages) {
+    std::string out;
+    std::thread([&] { out = Outcome(Rtf, p); }).join();
+    alone.push_back(std::move(out));
+  }
+
+  constexpr int kThreads = 8;
+  std::vector<int> mismatches(kThreads, 0);
+  std::vector<std::thread> threads;
+  for (int t = 0; t < kThreads; ++t) {
+    threads.emplace_back([&, t] {
+      std::vector<std::size_t> order(pages.size());
+      for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
+      std::mt19937 rng(static_cast<unsigned>(t) + 17u);
+      std::shuffle(order.begin(), order.end(), rng);
+      for (const std::size_t i : order)
+        if (Outcome(Rtf, pages[i]) != alone[i]) ++mismatches[t];
+    });
+  }
+  for (std::thread& th : threads) th.join();
+  for (int t = 0; t < kThreads; ++t) EXPECT_EQ(mismatches[t], 0) << "thread " << t;
+}
+
+}  // namespace
+}  // namespace skeinlet
