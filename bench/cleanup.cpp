@@ -12,6 +12,7 @@
 #include "engine/rtf_to_html.hpp"
 #include "engine/state.hpp"
 #include "normalise/normalise_rtf.hpp"
+#include "corpus_pick.hpp"
 
 #include <benchmark/benchmark.h>
 
@@ -119,9 +120,10 @@ const Captured& Capture(const std::string& relative) {
 }
 
 const char* const kLargestRtf = "rtf/RtfPipe/PictureObjectEmbed.rtf";
-const char* const kMostHtml = "rtf/abiword-testsuite/rtf/RTF-Spec-1.5.rtf";
+// The document with the most paragraphs, which yields the most HTML.
+const std::string kMostHtml = skeinlet_bench::CorpusRtfWithMost("\\par");
 
-void RunStage(benchmark::State& state, const char* doc, int number, StageFn stage) {
+void RunStage(benchmark::State& state, const std::string& doc, int number, StageFn stage) {
   const Captured& c = Capture(doc);
   if (c.input.empty()) {
     state.SkipWithError("corpus document not found");
