@@ -333,11 +333,22 @@ void StripCommentsAndStyles(Text& html) {
 
 void MarkTableParagraphs(Text& html) {
   constexpr TextView kMarked = u"<P NOPARAGRAPH ";
+  // The first "<DIV" at or after a position: a search that found nothing,
+  // or found a division past the next table, holds for every later table
+  // until the text changes, so a page of many tables and no divisions is
+  // searched once, not once per table.
+  Pos searchedFrom = 0, found = -1;  // -1: nothing remembered
+  auto nextDivision = [&](Pos from) {
+    if (found >= 0 && from >= searchedFrom && (found == 0 || found >= from)) return found;
+    searchedFrom = from;
+    found = InStr(from, html, u"<DIV", Compare::Text);
+    return found;
+  };
   Pos t = InStr(1, html, u"<TABLE", Compare::Text);
   while (t > 0) {
     Pos length = ElementLength(html, t, u"TABLE");
     if (length == 0) length = Len(html) - t + 1;
-    Pos d = InStr(t, html, u"<DIV", Compare::Text);
+    Pos d = nextDivision(t);
     while (d >= 1 && d < t + length) {
       const Pos division = ElementLength(html, d, u"DIV");
       const Pos c = d - 1 + LastPosition(MidView(html, d, division), u"<", Compare::Binary);
@@ -347,7 +358,8 @@ void MarkTableParagraphs(Text& html) {
       }
       html.replace(static_cast<std::size_t>(d - 1), 4, kMarked);
       length += Len(kMarked) - 4;
-      d = InStr(d, html, u"<DIV", Compare::Text);
+      found = -1;
+      d = nextDivision(d);
     }
     t = t + length > Len(html) ? 0 : InStr(t + length, html, u"<TABLE", Compare::Text);
   }

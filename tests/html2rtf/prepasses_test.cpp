@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 namespace skeinlet::detail {
 namespace {
 
@@ -108,6 +110,50 @@ TEST(Prepasses, BadInputStaysBounded) {
   Text d = divs;
   MarkTableParagraphs(d);
   EXPECT_EQ(CountOccurrences(d, u"NOPARAGRAPH", Compare::Binary), 2000);
+}
+
+}  // namespace
+}  // namespace skeinlet::detail
+
+namespace skeinlet::detail {
+namespace {
+
+// MarkTableParagraphs with a fresh division search for every table.
+void MarkTableParagraphsPlain(Text& html) {
+  constexpr TextView kMarked = u"<P NOPARAGRAPH ";
+  Pos t = InStr(1, html, u"<TABLE", Compare::Text);
+  while (t > 0) {
+    Pos length = extent::ElementLength(html, t, u"TABLE");
+    if (length == 0) length = Len(html) - t + 1;
+    Pos d = InStr(t, html, u"<DIV", Compare::Text);
+    while (d >= 1 && d < t + length) {
+      const Pos division = extent::ElementLength(html, d, u"DIV");
+      const Pos c = d - 1 + LastPosition(MidView(html, d, division), u"<", Compare::Binary);
+      if (c > d) {
+        html.insert(static_cast<std::size_t>(c - 1), u"</P>");
+        if (c < t + length) length += 4;
+      }
+      html.replace(static_cast<std::size_t>(d - 1), 4, kMarked);
+      length += Len(kMarked) - 4;
+      d = InStr(d, html, u"<DIV", Compare::Text);
+    }
+    t = t + length > Len(html) ? 0 : InStr(t + length, html, u"<TABLE", Compare::Text);
+  }
+}
+
+TEST(Prepasses, TableParagraphMarksSameAsAFreshSearchPerTable) {
+  std::mt19937 rng(3);
+  const TextView pieces[] = {u"<TABLE>", u"</TABLE>", u"<table border=1>", u"<DIV>", u"</DIV>",
+                             u"<div a>", u"x", u"<TD>", u"</td>", u"<p>"};
+  for (int round = 0; round < 3000; ++round) {
+    Text html;
+    const int n = static_cast<int>(rng() % 40);
+    for (int k = 0; k < n; ++k) html += pieces[rng() % std::size(pieces)];
+    Text plain = html;
+    MarkTableParagraphs(html);
+    MarkTableParagraphsPlain(plain);
+    ASSERT_EQ(html, plain) << "round " << round;
+  }
 }
 
 }  // namespace
