@@ -1,4 +1,5 @@
 #include "platform/image_creator.hpp"
+#include "platform/jpeg_tables.hpp"
 
 #include "platform/regular_files.hpp"
 
@@ -140,7 +141,8 @@ Picture ReadPicture(std::string bytes) {
   const int len = static_cast<int>(bytes.size());
   Picture p;
   int comp = 0;
-  if (!stbi_info_from_memory(data, len, &p.Width, &p.Height, &comp) || p.Width <= 0 ||
+  if (!JpegHuffmanTablesFit(bytes) ||
+      !stbi_info_from_memory(data, len, &p.Width, &p.Height, &comp) || p.Width <= 0 ||
       p.Height <= 0)
     Fail(Error::kInvalidCall, "Not a picture file");
   if (bytes.compare(0, 8, "\x89PNG\r\n\x1a\n") == 0) {

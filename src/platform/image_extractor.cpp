@@ -1,4 +1,5 @@
 #include "platform/image_extractor.hpp"
+#include "platform/jpeg_tables.hpp"
 
 #include "platform/picture_files.hpp"
 
@@ -174,7 +175,7 @@ bool Decodable(int w, int h) noexcept {
 }
 
 bool DecodeFile(std::string_view file, Pixels& out) {
-  if (file.empty() || file.size() > 0x7FFFFFFF) return false;
+  if (file.empty() || file.size() > 0x7FFFFFFF || !JpegHuffmanTablesFit(file)) return false;
   const auto* data = reinterpret_cast<const stbi_uc*>(file.data());
   const int len = static_cast<int>(file.size());
   int w = 0, h = 0, comp = 0;

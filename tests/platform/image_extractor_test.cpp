@@ -1,4 +1,5 @@
 #include "platform/image_extractor.hpp"
+#include "platform/jpeg_tables.hpp"
 
 #include <gtest/gtest.h>
 
@@ -261,6 +262,40 @@ TEST(PictureFiles, WritesOnlyInsideTheFolder) {
   fs::create_symlink(outside.path() / "target.png", dir.path() / "link.png");
   EXPECT_FALSE(WritePictureFile(folder, u"link.png", "abc"));
   EXPECT_TRUE(outside.Files().empty());
+}
+
+// A DHT table whose 16 code counts add up to more than 256 codes would make
+// the decoder write past its table: the guard refuses it, and the picture is
+// skipped instead of decoded.
+TEST(ImageExtractor, RefusesHuffmanTablesOfMoreThan256Codes) {
+  const std::string good = TinyJpeg();
+  EXPECT_TRUE(JpegHuffmanTablesFit(good));
+  EXPECT_TRUE(JpegHuffmanTablesFit(TinyPng()));
+  EXPECT_TRUE(JpegHuffmanTablesFit(""));
+  const std::size_t dht = good.find("\xff\xc4");
+  ASSERT_NE(dht, std::string::npos);
+  std::string bad = good;
+  bad[dht + 20] = static_cast<char>(0xFF);  // the count of 16-bit codes
+  unsigned codes = 0;
+  for (std::size_t i = dht + 5; i <= dht + 20; ++i) codes += static_cast<unsigned char>(bad[i]);
+  ASSERT_GT(codes, 256u);
+  EXPECT_FALSE(JpegHuffmanTablesFit(bad));
+  std::string badClass = good;
+  badClass[dht + 4] = 0x24;  // table class 2 does not exist
+  EXPECT_FALSE(JpegHuffmanTablesFit(badClass));
+  // Fill bytes before the marker do not hide it; an APP segment's payload is
+  // skipped by its length, as the decoder skips it.
+  std::string filled = bad;
+  filled.insert(dht, "\xff\xff");
+  EXPECT_FALSE(JpegHuffmanTablesFit(filled));
+  std::string inApp = good;
+  inApp.insert(2, std::string("\xff\xe1\x00\x08\xff\xc4\x00\x40", 8));
+  EXPECT_TRUE(JpegHuffmanTablesFit(inApp));
+
+  TempFolder dir;
+  const Text rtf = u"{\\rtf1 a{\\pict\\jpegblip\\picw2\\pich2 " + Hex(bad) + u"}b}";
+  EXPECT_EQ(Parse(rtf, dir.Prefix("pic"), 1), 0);
+  EXPECT_TRUE(dir.Files().empty());
 }
 
 }  // namespace
