@@ -6,9 +6,14 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <tuple>
+#include <utility>
 #include <vector>
 
-#if defined(__SSE2__)
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#include <immintrin.h>
+#define SKEINLET_AVX2 1
+#elif defined(__SSE2__)
 #include <emmintrin.h>
 #endif
 
@@ -86,22 +91,129 @@ inline bool MatchesAt(const char16_t* text, TextView find, Compare cmp,
   return true;
 }
 
-bool InSet(const Variants& v, char16_t c) noexcept {
-  for (std::size_t k = 0; k < v.count; ++k)
-    if (v.units[k] == c) return true;
-  return false;
-}
+// The vector search. Candidate starts are compared on their first and last
+// unit against every unit a match may hold there, a block of starts at a
+// time; only starts where both agree are verified in full. The number of
+// variants is a template argument so that the comparisons unroll.
+struct ScanJob {
+  const char16_t* data;
+  TextView find;
+  Compare cmp;
+  const CaseTables* tables;
+  const Variants* first;
+  const Variants* last;
+  std::size_t lastStart;  // the last index a match can start at
+};
+
+// Scans starts from `i` while a whole block fits; returns the match, or npos
+// with `i` at the first start not yet looked at.
+using BlockScan = std::size_t (*)(const ScanJob&, std::size_t& i);
 
 #if defined(__SSE2__)
-inline __m128i EqualAny(__m128i block, const Variants& v, const __m128i* needles) noexcept {
-  __m128i eq = _mm_cmpeq_epi16(block, needles[0]);
-  for (std::size_t k = 1; k < v.count; ++k)
-    eq = _mm_or_si128(eq, _mm_cmpeq_epi16(block, needles[k]));
-  return eq;
+template <std::size_t F, std::size_t L>
+std::size_t ScanSse2(const ScanJob& job, std::size_t& i) {
+  __m128i f[F], l[L];
+  for (std::size_t k = 0; k < F; ++k) f[k] = _mm_set1_epi16(static_cast<short>(job.first->units[k]));
+  for (std::size_t k = 0; k < L; ++k) l[k] = _mm_set1_epi16(static_cast<short>(job.last->units[k]));
+  const char16_t* data = job.data;
+  const std::size_t tail = job.find.size() - 1;
+  for (; i + 8 <= job.lastStart + 1; i += 8) {
+    const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i));
+    const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i + tail));
+    __m128i ea = _mm_cmpeq_epi16(a, f[0]);
+    for (std::size_t k = 1; k < F; ++k) ea = _mm_or_si128(ea, _mm_cmpeq_epi16(a, f[k]));
+    __m128i eb = _mm_cmpeq_epi16(b, l[0]);
+    for (std::size_t k = 1; k < L; ++k) eb = _mm_or_si128(eb, _mm_cmpeq_epi16(b, l[k]));
+    unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_and_si128(ea, eb)));
+    while (mask != 0) {
+      const unsigned bit = static_cast<unsigned>(__builtin_ctz(mask));
+      const std::size_t at = i + bit / 2;
+      if (MatchesAt(data + at, job.find, job.cmp, job.tables)) return at;
+      mask &= ~(3u << bit);
+    }
+  }
+  return TextView::npos;
 }
 #endif
 
+#if defined(SKEINLET_AVX2)
+template <std::size_t F, std::size_t L>
+__attribute__((target("avx2"))) std::size_t ScanAvx2(const ScanJob& job, std::size_t& i) {
+  __m256i f[F], l[L];
+  for (std::size_t k = 0; k < F; ++k) f[k] = _mm256_set1_epi16(static_cast<short>(job.first->units[k]));
+  for (std::size_t k = 0; k < L; ++k) l[k] = _mm256_set1_epi16(static_cast<short>(job.last->units[k]));
+  const char16_t* data = job.data;
+  const std::size_t tail = job.find.size() - 1;
+  for (; i + 16 <= job.lastStart + 1; i += 16) {
+    const __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(data + i));
+    const __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(data + i + tail));
+    __m256i ea = _mm256_cmpeq_epi16(a, f[0]);
+    for (std::size_t k = 1; k < F; ++k) ea = _mm256_or_si256(ea, _mm256_cmpeq_epi16(a, f[k]));
+    __m256i eb = _mm256_cmpeq_epi16(b, l[0]);
+    for (std::size_t k = 1; k < L; ++k) eb = _mm256_or_si256(eb, _mm256_cmpeq_epi16(b, l[k]));
+    unsigned mask = static_cast<unsigned>(_mm256_movemask_epi8(_mm256_and_si256(ea, eb)));
+    while (mask != 0) {
+      const unsigned bit = static_cast<unsigned>(__builtin_ctz(mask));
+      const std::size_t at = i + bit / 2;
+      if (MatchesAt(data + at, job.find, job.cmp, job.tables)) return at;
+      mask &= ~(3u << bit);
+    }
+  }
+  return TextView::npos;
+}
+#endif
+
+constexpr std::size_t kMostVariants = std::tuple_size_v<decltype(Variants::units)>;
+
+// One scanner per pair of variant counts: entry (F - 1) * 4 + (L - 1).
+template <template <std::size_t, std::size_t> class Pick, std::size_t... I>
+constexpr std::array<BlockScan, sizeof...(I)> Scanners(std::index_sequence<I...>) {
+  return {Pick<I / kMostVariants + 1, I % kMostVariants + 1>::fn...};
+}
+#if defined(__SSE2__)
+template <std::size_t F, std::size_t L>
+struct PickSse2 {
+  static constexpr BlockScan fn = &ScanSse2<F, L>;
+};
+constexpr auto kSse2Scanners =
+    Scanners<PickSse2>(std::make_index_sequence<kMostVariants * kMostVariants>());
+#endif
+#if defined(SKEINLET_AVX2)
+template <std::size_t F, std::size_t L>
+struct PickAvx2 {
+  static constexpr BlockScan fn = &ScanAvx2<F, L>;
+};
+constexpr auto kAvx2Scanners =
+    Scanners<PickAvx2>(std::make_index_sequence<kMostVariants * kMostVariants>());
+#endif
+
+ScanWidth WidestScan() noexcept {
+#if defined(SKEINLET_AVX2)
+  __builtin_cpu_init();
+  if (__builtin_cpu_supports("avx2")) return ScanWidth::Avx2;
+#endif
+#if defined(__SSE2__)
+  return ScanWidth::Sse2;
+#else
+  return ScanWidth::Scalar;
+#endif
+}
+
+ScanWidth Widest() noexcept {
+  static const ScanWidth widest = WidestScan();
+  return widest;
+}
+
+// The width asked for on this thread; used as min(asked, Widest()).
+thread_local ScanWidth t_scanWidth = ScanWidth::Avx2;
+
 }  // namespace
+
+ScanWidth SetScanWidth(ScanWidth width) noexcept {
+  const ScanWidth before = std::min(t_scanWidth, Widest());
+  t_scanWidth = width;
+  return before;
+}
 
 char16_t LowerUnit(char16_t c) noexcept { return Tables().lower[c]; }
 const char16_t* LowerTable() noexcept { return Tables().lower.data(); }
@@ -198,30 +310,22 @@ std::size_t FindIndex(TextView text, TextView find, std::size_t from,
   std::size_t i = from;
   const std::size_t lastStart = n - m;  // the last index a match can start at
 
+  const ScanWidth width = std::min(t_scanWidth, Widest());
+  if (first.complete && last.complete && width != ScanWidth::Scalar) {
+    const ScanJob job{data, find, cmp, t, &first, &last, lastStart};
+    const std::size_t entry = (first.count - 1) * kMostVariants + (last.count - 1);
+    BlockScan scan = nullptr;
+#if defined(SKEINLET_AVX2)
+    if (width == ScanWidth::Avx2) scan = kAvx2Scanners[entry];
+#endif
 #if defined(__SSE2__)
-  if (first.complete && last.complete) {
-    __m128i f[4], l[4];
-    for (std::size_t k = 0; k < first.count; ++k)
-      f[k] = _mm_set1_epi16(static_cast<short>(first.units[k]));
-    for (std::size_t k = 0; k < last.count; ++k)
-      l[k] = _mm_set1_epi16(static_cast<short>(last.units[k]));
-    // Compare eight candidate starts at once on their first and last unit;
-    // only starts where both agree are verified in full.
-    while (i + 8 <= lastStart + 1) {
-      const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i));
-      const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i + m - 1));
-      unsigned mask = static_cast<unsigned>(
-          _mm_movemask_epi8(_mm_and_si128(EqualAny(a, first, f), EqualAny(b, last, l))));
-      while (mask != 0) {
-        const unsigned bit = static_cast<unsigned>(__builtin_ctz(mask));
-        const std::size_t at = i + bit / 2;
-        if (MatchesAt(data + at, find, cmp, t)) return at;
-        mask &= ~(3u << bit);
-      }
-      i += 8;
+    if (scan == nullptr) scan = kSse2Scanners[entry];
+#endif
+    if (scan != nullptr) {
+      const std::size_t at = scan(job, i);
+      if (at != TextView::npos) return at;
     }
   }
-#endif
   if (t) {
     for (; i <= lastStart; ++i)
       if (t->lower[data[i]] == t->lower[find.front()] && MatchesAt(data + i, find, cmp, t))
@@ -232,7 +336,6 @@ std::size_t FindIndex(TextView text, TextView find, std::size_t from,
           MatchesAt(data + i, find, cmp, t))
         return i;
   }
-  (void)InSet;
   return TextView::npos;
 }
 

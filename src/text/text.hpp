@@ -92,6 +92,13 @@ Pos LastPosition(TextView text, TextView find, Compare cmp);
 std::size_t FindIndex(TextView text, TextView find, std::size_t from,
                       Compare cmp) noexcept;
 
+// How wide a block of candidate starts FindIndex compares at once: by
+// default the widest the processor has (AVX2, else SSE2). Tests and
+// benchmarks narrow it on their own thread to compare the paths; a width the
+// processor lacks falls back to the widest it has. Returns the width before.
+enum class ScanWidth : std::uint8_t { Scalar, Sse2, Avx2 };
+ScanWidth SetScanWidth(ScanWidth width) noexcept;
+
 // --- Replacement. ---
 enum class Occurrences : std::uint8_t { All, First };
 

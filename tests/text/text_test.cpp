@@ -213,11 +213,31 @@ TEST(Replacing, EveryOccurrenceWithoutRescanning) {
 // Each length and position puts the match at a different place against the
 // blocks the vector search compares at once, with a decoy just before it
 // whose first and last unit agree but whose middle does not.
-TEST(Searching, MatchAtEveryPositionAcrossBlocks) {
+// Runs the body once per width FindIndex can scan with, restoring the width.
+class EveryScanWidth : public testing::TestWithParam<ScanWidth> {
+ protected:
+  void SetUp() override { before_ = SetScanWidth(GetParam()); }
+  void TearDown() override { SetScanWidth(before_); }
+
+ private:
+  ScanWidth before_ = ScanWidth::Scalar;
+};
+
+std::string WidthName(const testing::TestParamInfo<ScanWidth>& info) {
+  static const char* const names[] = {"Scalar", "Sse2", "Avx2"};
+  return names[static_cast<int>(info.param)];
+}
+
+INSTANTIATE_TEST_SUITE_P(Widths, EveryScanWidth,
+                         testing::Values(ScanWidth::Scalar, ScanWidth::Sse2, ScanWidth::Avx2),
+                         WidthName);
+
+TEST_P(EveryScanWidth, MatchAtEveryPositionAcrossBlocks) {
   const TextView find = u"kabcs";
   const Text upper = u"\u212AABCS";  // first and last unit in other cases
   const Text decoy = u"Kabxs";
-  for (std::size_t len : {5u, 8u, 15u, 16u, 17u, 23u, 24u, 31u, 32u, 33u, 40u, 47u, 64u, 100u}) {
+  for (std::size_t len : {5u, 8u, 15u, 16u, 17u, 23u, 24u, 31u, 32u, 33u, 40u, 47u, 48u, 49u,
+                          63u, 64u, 65u, 100u}) {
     for (std::size_t p = 0; p + find.size() <= len; ++p) {
       SCOPED_TRACE(testing::Message() << "len " << len << " at " << p);
       Text exact(len, u'x');
@@ -250,7 +270,7 @@ TEST(Searching, MatchAtEveryPositionAcrossBlocks) {
 
 // A start whose last unit would be the terminating NUL is no match: the
 // vector search must not look at candidates past the end.
-TEST(Searching, NoCandidateBeyondTheEnd) {
+TEST_P(EveryScanWidth, NoCandidateBeyondTheEnd) {
   const Text find{u'k', u'\0'};
   for (std::size_t len = 1; len <= 40; ++len) {
     Text text(len - 1, u'x');
@@ -289,7 +309,7 @@ std::size_t NaiveFind(TextView text, TextView find, std::size_t from, Compare cm
   return TextView::npos;
 }
 
-TEST(Searching, FindIndexAgreesWithNaiveSearch) {
+TEST_P(EveryScanWidth, FindIndexAgreesWithNaiveSearch) {
   // Classes whose members lower-case alike; LONG S stands alone.
   const std::u16string classes[] = {
       u"aA",      u"kK\u212A", u"sS",           u"\u017F", u"\u00E9\u00C9",
@@ -300,7 +320,7 @@ TEST(Searching, FindIndexAgreesWithNaiveSearch) {
   auto member = [&](std::size_t cls) { return classes[cls][pick(classes[cls].size())]; };
   std::size_t found = 0;
   for (int round = 0; round < 4000; ++round) {
-    const std::size_t n = pick(90);
+    const std::size_t n = pick(140);
     Text text;
     std::vector<std::size_t> cls(n);
     for (std::size_t i = 0; i < n; ++i) {
