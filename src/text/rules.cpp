@@ -30,7 +30,23 @@ class PairIndex {
     wildCount_ = 0;
     stale_ = false;
     const char16_t* lower = LowerTable();
-    for (std::size_t i = 1; i < text.size(); ++i) Set(Slot(lower[text[i - 1]], lower[text[i]]));
+    const std::size_t n = text.size();
+    if (n < kByteSetFrom) {
+      for (std::size_t i = 1; i < n; ++i) Set(Slot(lower[text[i - 1]], lower[text[i]]));
+      return;
+    }
+    // A long text marks one byte per slot and packs the bytes into bits at
+    // the end: a plain store per pair, where updating a bit would make each
+    // pair wait for the last update of its word (pairs repeat often).
+    std::array<std::uint8_t, kSlots> seen{};
+    char16_t previous = lower[text[0]];
+    for (std::size_t i = 1; i < n; ++i) {
+      const char16_t current = lower[text[i]];
+      seen[Slot(previous, current)] = 1;
+      previous = current;
+    }
+    for (std::size_t slot = 0; slot < kSlots; ++slot)
+      pairs_[slot >> 6] |= std::uint64_t{seen[slot]} << (slot & 63);
   }
   bool Stale() const noexcept { return stale_; }
   bool MayContain(TextView find) const {
@@ -56,6 +72,9 @@ class PairIndex {
  private:
   // Past this many replacements the unit sets let too much through.
   static constexpr int kMostWild = 6;
+  static constexpr std::size_t kSlots = 4096;
+  // From this length a text is indexed through a byte per slot.
+  static constexpr std::size_t kByteSetFrom = 4 * kSlots;
 
   static unsigned Slot(char16_t a, char16_t b) noexcept {
     return ((static_cast<std::uint32_t>(a) << 16 | b) * 0x9E3779B1u) >> 20;

@@ -246,6 +246,20 @@ TEST(ApplyRules, SkippingRulesThatCannotMatchChangesNothing) {
     ApplyRules(text, table);
     ASSERT_EQ(text, expected) << "round " << round;
   }
+  // Long texts are indexed another way (a byte per slot, packed afterwards).
+  for (int round = 0; round < 60; ++round) {
+    RuleTable table;
+    for (std::size_t k = 0; k < 12; ++k)
+      table.Add(Text(units[rng() % std::size(units)]) + piece(3), piece(4),
+                rng() % 5 == 0 ? kFirst : kAll, rng() % 3 == 0 ? kExact : kText);
+    Text text;
+    const std::size_t length = 16000 + rng() % 1000;
+    while (text.size() < length) text += units[rng() % std::size(units)];
+    Text expected = text;
+    for (const Rule& rule : table.rules()) ApplyRule(expected, rule);
+    ApplyRules(text, table);
+    ASSERT_EQ(text, expected) << "long round " << round;
+  }
 }
 
 }  // namespace
