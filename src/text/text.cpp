@@ -397,19 +397,27 @@ std::size_t ReplaceIn(Text& text, TextView find, TextView replace, Compare cmp,
     text.resize(write + rest);
     return count;
   }
-  Text out;
-  out.reserve(text.size() + (replace.size() - m) * 4 + 16);
-  std::size_t read = 0;
+  // Growing: the matches are found first (each search starts after the last
+  // match, as above), then the text is lengthened once and rebuilt in place
+  // from the end, so that no second copy of a long text is ever built.
+  std::vector<std::size_t> matches;
   while (at != TextView::npos) {
-    out.append(text, read, at - read);
-    out.append(replace);
-    read = at + m;
-    ++count;
-    at = FindIndex(text, find, read, cmp);
+    matches.push_back(at);
+    at = FindIndex(text, find, at + m, cmp);
   }
-  out.append(text, read, TextView::npos);
-  text.swap(out);
-  return count;
+  const std::size_t oldSize = text.size();
+  text.resize(oldSize + (replace.size() - m) * matches.size());
+  char16_t* data = text.data();
+  std::size_t read = oldSize, write = text.size();
+  for (auto match = matches.rbegin(); match != matches.rend(); ++match) {
+    const std::size_t keep = read - (*match + m);
+    write -= keep;
+    if (keep > 0) std::memmove(data + write, data + *match + m, keep * sizeof(char16_t));
+    write -= replace.size();
+    std::memcpy(data + write, replace.data(), replace.size() * sizeof(char16_t));
+    read = *match;
+  }
+  return matches.size();
 }
 
 Text Replace(TextView text, TextView find, TextView replace, Compare cmp,
