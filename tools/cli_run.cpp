@@ -149,8 +149,10 @@ Text Convert(const Invocation& inv, Text document) {
 }
 
 int RunConversion(const Invocation& inv, std::FILE* in, std::FILE* out) {
-  const std::string bytes = ReadInput(inv.input, in);
-  const Text result = Convert(inv, DecodeInput(bytes, inv.encoding));
+  std::string bytes = ReadInput(inv.input, in);
+  Text document = DecodeInput(bytes, inv.encoding);
+  std::string().swap(bytes);  // the decoded text is all the conversion needs
+  const Text result = Convert(inv, std::move(document));
   WriteOutput(inv.output, EncodeOutput(*inv.command, result), out);
   return kExitOk;
 }

@@ -361,14 +361,19 @@ Text ConvertHtmlToRtf(Text& html, Text& styleFolder, Text& imageFolder,
   WholeTextPasses(s, drawBorders);
   SkipOnError([&] { Walk(s, imageFolder); });
 
-  Text result;
-  SkipOnError([&] { result = RtfHeader(s); });
+  Text header;
+  SkipOnError([&] { header = RtfHeader(s); });
   s.Images.reset();
-  result += s.OutputRtf;
+  // The document is the header put in front of the body written so far. The
+  // HTML is let go first, and the body is extended where it lies instead of
+  // being copied behind the header, so that no second copy of the body is
+  // ever held.
+  Text().swap(html);
+  Text().swap(s.WorkHtml);
+  Text result;
+  result.swap(s.OutputRtf);
+  result.insert(0, header);
   result += u"}";
-  html.clear();
-  s.OutputRtf.clear();
-  s.WorkHtml.clear();
   return result;
 }
 
