@@ -401,9 +401,29 @@ std::size_t ReplaceIn(Text& text, TextView find, TextView replace, Compare cmp,
   // match, as above), then the text is lengthened once and rebuilt in place
   // from the end, so that no second copy of a long text is ever built.
   std::vector<std::size_t> matches;
-  while (at != TextView::npos) {
+  // Past this many matches their positions would take more room than a
+  // second copy of the text, so the text is copied instead.
+  const std::size_t most = std::max<std::size_t>(64, text.size() / 8);
+  while (at != TextView::npos && matches.size() < most) {
     matches.push_back(at);
     at = FindIndex(text, find, at + m, cmp);
+  }
+  if (at != TextView::npos) {
+    Text out;
+    out.reserve(text.size() + (replace.size() - m) * 2 * matches.size());
+    std::size_t read = 0;
+    auto put = [&](std::size_t match) {
+      out.append(text, read, match - read);
+      out.append(replace);
+      read = match + m;
+      ++count;
+    };
+    for (const std::size_t match : matches) put(match);
+    std::vector<std::size_t>().swap(matches);
+    for (; at != TextView::npos; at = FindIndex(text, find, read, cmp)) put(at);
+    out.append(text, read, TextView::npos);
+    text.swap(out);
+    return count;
   }
   const std::size_t oldSize = text.size();
   text.resize(oldSize + (replace.size() - m) * matches.size());

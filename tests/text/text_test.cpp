@@ -198,8 +198,12 @@ TEST(Replacing, EveryOccurrenceWithoutRescanning) {
     shrunk += u".";
   }
   t = many;
-  EXPECT_EQ(ReplaceIn(t, u"AB", u"<b>"), 500u);
+  EXPECT_EQ(ReplaceIn(t, u"AB", u"<b>"), 500u);  // matches too many to list
   EXPECT_EQ(t, grown);
+  // Few matches in a long text, the first and last at its ends: rebuilt in place.
+  t = u"ab" + Text(3000, u'x') + u"ab" + Text(3000, u'x') + u"ab";
+  EXPECT_EQ(ReplaceIn(t, u"ab", u"<b>"), 3u);
+  EXPECT_EQ(t, u"<b>" + Text(3000, u'x') + u"<b>" + Text(3000, u'x') + u"<b>");
   t = many;
   EXPECT_EQ(ReplaceIn(t, u"ab", u"", Compare::Binary), 500u);
   EXPECT_EQ(t, shrunk);
