@@ -35,13 +35,20 @@ for target in "${targets[@]}"; do
   seeds="$build/seeds/$target"
   findings="$build/findings/$target"
   work="$build/work/$target"
+  # Seeds and the work corpus start afresh, so that every machine explores
+  # the same inputs from the same start.
+  rm -rf "$seeds" "$work"
   mkdir -p "$seeds" "$findings" "$work"
   case "$target" in
     html2rtf) kind=html; dict="$root/fuzz/html.dict" ;;
     *) kind=rtf; dict="$root/fuzz/rtf.dict" ;;
   esac
   if [ -d "$corpus/$kind" ]; then
-    find "$corpus/$kind" -type f -size -32k -name "*.$kind*" -exec cp -t "$seeds" {} + 2>/dev/null || true
+    # Named by their path in the corpus: many documents share a file name.
+    while IFS= read -r -d '' f; do
+      rel="${f#"$corpus/$kind/"}"
+      cp "$f" "$seeds/${rel//\//__}"
+    done < <(find "$corpus/$kind" -type f -size -32k -name "*.$kind*" -print0 | sort -z)
   fi
   cp "$root"/samples/* "$seeds/" 2>/dev/null || true
   if [ -d "$root/tests/data/regress/$target" ]; then cp "$root/tests/data/regress/$target"/* "$seeds/" 2>/dev/null || true; fi

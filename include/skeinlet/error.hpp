@@ -25,6 +25,7 @@ class SKEINLET_API Error : public std::runtime_error {
   // Legacy run-time error numbers.
   static constexpr long kInvalidCall = 5;         // "Invalid procedure call or argument"
   static constexpr long kOverflow = 6;            // "Overflow"
+  static constexpr long kOutOfMemory = 7;         // "Out of memory"
   static constexpr long kSubscript = 9;           // "Subscript out of range"
   static constexpr long kTypeMismatch = 13;       // "Type mismatch"
   static constexpr long kCannotCreateObject = 429;  // a component is not available

@@ -3,10 +3,14 @@
 #include "normalise/marks.hpp"
 #include "normalise/run_parts.hpp"
 #include "tables/cell_boundaries.hpp"
+#include "text/errors.hpp"
 #include "text/numeric.hpp"
 #include "text/rules.hpp"
 
 #include <algorithm>
+#include <bit>
+#include <optional>
+#include <vector>
 
 namespace skeinlet::detail {
 namespace {
@@ -246,86 +250,222 @@ void InlineSizes(RunParts& r) {
   });
 }
 
-// Marks the font numbers 0..count whose switch "\fK" (K in plain decimal)
-// occurs in t in either case: the switch of K is a prefix of every longer
-// digit run after "\f", so "\f12" marks 1 and 12.
-std::vector<bool> FaceSwitchesIn(TextView t, std::int64_t count) {
-  std::vector<bool> present(static_cast<std::size_t>(count + 1), false);
-  for (std::size_t i = 0; i + 2 < t.size(); ++i) {
-    if (t[i] != u'\\' || LowerUnit(t[i + 1]) != u'f' || !IsDigit(t[i + 2])) continue;
-    if (t[i + 2] == u'0') {
-      present[0] = true;
-      continue;
+// The font numbers 0..count that the face pass may have to replace, walked
+// from the highest down.
+class FontNumberSet {
+ public:
+  explicit FontNumberSet(std::int64_t count)
+      : words_(static_cast<std::size_t>(count / 64 + 1), 0) {}
+  void Add(std::int64_t k) { words_[Word(k)] |= Bit(k); }
+  void Remove(std::int64_t k) { words_[Word(k)] &= ~Bit(k); }
+  // The highest member at or below k, or -1.
+  std::int64_t HighestUpTo(std::int64_t k) const {
+    if (k < 0) return -1;
+    std::size_t w = Word(k);
+    std::uint64_t bits = words_[w] & (~std::uint64_t{0} >> (63 - k % 64));
+    while (bits == 0) {
+      if (w == 0) return -1;
+      bits = words_[--w];
     }
-    std::int64_t k = 0;
-    for (std::size_t j = i + 2; j < t.size() && IsDigit(t[j]); ++j) {
-      k = k * 10 + (t[j] - u'0');
-      if (k > count) break;
-      present[static_cast<std::size_t>(k)] = true;
+    return static_cast<std::int64_t>(w * 64 + 63 - static_cast<std::size_t>(std::countl_zero(bits)));
+  }
+
+ private:
+  static std::size_t Word(std::int64_t k) { return static_cast<std::size_t>(k / 64); }
+  static std::uint64_t Bit(std::int64_t k) { return std::uint64_t{1} << (k % 64); }
+  std::vector<std::uint64_t> words_;
+};
+
+// Which font numbers the face pass has work for. A font with a name has
+// work wherever its switch "\fK" occurs, in either case, and the switch of K
+// is a prefix of every longer digit run after "\f" ("\f12" has work for 1
+// and 12). A font without a name only removes "\fK " and "\fK&nbsp;", so it
+// has work only where one of those occurs.
+class FaceWork {
+ public:
+  FaceWork(std::int64_t count, std::vector<bool> unnamed)
+      : count_(count), unnamed_(std::move(unnamed)), set_(count) {}
+
+  FontNumberSet& Set() { return set_; }
+
+  // Adds every number with work at a switch starting in [from, to) of t.
+  void Scan(TextView t, std::size_t from, std::size_t to) {
+    ForEachWork(t, from, to, [&](std::int64_t k) { set_.Add(k); });
+  }
+
+  // Calls add(k) for every number k with work at a switch starting in
+  // [from, to) of t.
+  template <class Add>
+  void ForEachWork(TextView t, std::size_t from, std::size_t to, Add&& add) const {
+    to = std::min(to, t.size());
+    for (std::size_t i = from; i + 2 < t.size() && i < to; ++i) {
+      if (LowerUnit(t[i]) != u'\\' || LowerUnit(t[i + 1]) != u'f') continue;
+      std::int64_t k = 0;
+      for (std::size_t j = i + 2; j < t.size(); ++j) {
+        const char16_t d = LowerUnit(t[j]);
+        if (!IsDigit(d)) break;
+        k = k * 10 + (d - u'0');
+        if (k > count_) break;
+        if (!unnamed_[static_cast<std::size_t>(k)] || RemovableAt(t, j + 1)) add(k);
+        if (k == 0) break;  // no number is written with a leading 0
+      }
     }
   }
-  return present;
-}
 
-// The font face pass. Every font number is handled on every numeric find;
-// a number whose switch does not occur changes nothing but the current face,
-// so only the numbers found in the text run their replacements, and the
-// text is scanned again only where a replacement can make a new switch
-// (a removal joins its neighbours; a face name may itself hold "\f").
+  // Marks the fonts whose tag can start a chain of replacements without
+  // end: a tag that holds a switch with work for a font whose tag in turn
+  // holds one, and so on round a cycle. Such a chain only ever grows the
+  // text, as the full loop would until memory ran out.
+  std::vector<bool> EndlessTags(const std::vector<Text>& tags) const {
+    const std::size_t n = tags.size();
+    std::vector<std::vector<std::size_t>> callers(n);
+    std::vector<std::size_t> callees(n, 0);
+    for (std::size_t k = 0; k < n; ++k) {
+      if (tags[k].empty()) continue;
+      FontNumberSet inTag(count_);
+      ForEachWork(tags[k], 0, tags[k].size(), [&](std::int64_t j) {
+        if (!unnamed_[static_cast<std::size_t>(j)]) inTag.Add(j);
+      });
+      for (std::int64_t j = inTag.HighestUpTo(count_); j >= 0; j = inTag.HighestUpTo(j - 1)) {
+        callers[static_cast<std::size_t>(j)].push_back(k);
+        ++callees[k];
+      }
+    }
+    // Peel off every font whose chain ends; what is left reaches a cycle.
+    std::vector<bool> endless(n, true);
+    std::vector<std::size_t> ends;
+    for (std::size_t k = 0; k < n; ++k)
+      if (callees[k] == 0) ends.push_back(k);
+    while (!ends.empty()) {
+      const std::size_t k = ends.back();
+      ends.pop_back();
+      endless[k] = false;
+      for (const std::size_t caller : callers[k])
+        if (--callees[caller] == 0) ends.push_back(caller);
+    }
+    return endless;
+  }
+
+  // Adds the work that replacing [site, site + length) of t can have made:
+  // a switch and the blank or "&nbsp;" after it span at most 13 units.
+  void ScanAround(TextView t, std::size_t site, std::size_t length) {
+    constexpr std::size_t kLongestForm = 13;
+    Scan(t, site > kLongestForm ? site - kLongestForm : 0, site + length + 1);
+  }
+
+ private:
+  static bool RemovableAt(TextView t, std::size_t at) {
+    if (at < t.size() && LowerUnit(t[at]) == u' ') return true;
+    return at + 6 <= t.size() && EqualText(t.substr(at, 6), u"&nbsp;");
+  }
+
+  std::int64_t count_;
+  std::vector<bool> unnamed_;
+  FontNumberSet set_;
+};
+
+// The font face pass. Every font number is handled, from the highest down,
+// on every numeric find; a number with nothing to replace changes nothing
+// but the current face, so only the numbers in the work set run their
+// replacements. The set is found by one scan of the text and then kept up
+// to date around each place the pass changes; a removal can join its
+// neighbours into a new switch, and a face name may itself hold "\f".
 // The face and number left behind are those of the lowest-numbered font
 // with a name, as the full descending loop leaves them.
+//
+// A face name that holds switches makes tags that are replaced in turn. When
+// those chains can go round without end, or grow the text past all measure,
+// the pass fails with "Out of memory" where the full loop would have run
+// until it did, and the run is abandoned.
 void InlineFaces(RunParts& r) {
+  // Passes that replace a font whose tags can go round without end; the
+  // full loop never finishes once the text holds one, as its next find
+  // always lies in the tag just written.
+  constexpr int kMostEndlessPasses = 64;
   ConversionState& st = State();
   Text& t = r.text;
   const std::int64_t count = st.FontCount;
-  std::int64_t lowestNamed = -2;  // -2: not looked up yet; -1: no font has a name
-  std::vector<bool> present;
-  bool scanned = false;  // present covers every switch in t
+  const std::size_t mostUnits = t.size() * 16 + (std::size_t{1} << 22);
+  std::int64_t lowestNamed = -1;
+  std::optional<FaceWork> work;  // made at the first numeric find
+  std::vector<Text> tags;        // of the fonts whose name holds "\f"
+  std::vector<bool> endless;
+  int endlessPasses = 0;
+  std::vector<std::size_t> sites;
+  auto replace = [&](TextView find, TextView by) {
+    ReplaceIn(t, find, by, Compare::Text, Occurrences::All, sites);
+    for (const std::size_t site : sites) work->ScanAround(t, site, by.size());
+    return !sites.empty();
+  };
   Pos p = InStr(1, t, u"\\f", Compare::Binary);
   while (p > 0) {
     const Text seven = Mid(t, p, 7);
     // Cutting a find to three characters and a blank never makes a switch.
-    if (Len(seven) >= 4 && !IsNumeric(MidView(seven, 3)) && seven[3] >= 128)
-      t.replace(static_cast<std::size_t>(p - 1), seven.size(), Left(seven, 3) + u" ");
+    if (Len(seven) >= 4 && !IsNumeric(MidView(seven, 3)) && seven[3] >= 128) {
+      const Text cut = Left(seven, 3) + u" ";
+      t.replace(static_cast<std::size_t>(p - 1), seven.size(), cut);
+      if (work) work->ScanAround(t, static_cast<std::size_t>(p - 1), cut.size());
+    }
     const Pos e = SwitchEnd(t, p);
     if (e > 0) {
       if (!IsNumeric(Mid(t, p + 2, e - p - 2))) return;
-      if (lowestNamed == -2) {
+      if (!work) {
         // Read from the highest number down, so that a table that is not
         // there fails before anything changes, as the full loop does.
-        lowestNamed = -1;
-        for (std::int64_t k = count; k >= 0; --k)
-          if (!TrimView(st.FontNames[k]).empty()) lowestNamed = k;
+        std::vector<bool> unnamed(static_cast<std::size_t>(count + 1));
+        for (std::int64_t k = count; k >= 0; --k) {
+          unnamed[static_cast<std::size_t>(k)] = TrimView(st.FontNames[k]).empty();
+          if (!unnamed[static_cast<std::size_t>(k)]) lowestNamed = k;
+        }
+        work.emplace(count, std::move(unnamed));
+        work->Scan(t, 0, t.size());
+        if (!DropsFontMarkup()) {
+          tags.resize(static_cast<std::size_t>(count + 1));
+          bool any = false;
+          for (std::int64_t k = 0; k <= count; ++k) {
+            const Text& name = st.FontNames[k];
+            if (!TrimView(name).empty() && Has(name, u"\\f")) {
+              tags[static_cast<std::size_t>(k)] = u"<font FACE=" + Quoted(name) + u">";
+              any = true;
+            }
+          }
+          if (any) endless = work->EndlessTags(tags);
+          else tags.clear();
+        }
       }
-      if (!scanned) present = FaceSwitchesIn(t, count);
-      scanned = true;
-      for (std::int64_t k = count; k >= 0; --k) {
-        if (!present[static_cast<std::size_t>(k)]) continue;
+      FontNumberSet& todo = work->Set();
+      bool wentRound = false;
+      for (std::int64_t k = todo.HighestUpTo(count); k >= 0; k = todo.HighestUpTo(k - 1)) {
+        todo.Remove(k);
         const Text sw = u"\\f" + NumberText(k);
         const Text& name = st.FontNames[k];
-        std::size_t changed = 0;
-        bool mayMakeSwitch = true;
         if (TrimView(name).empty()) {
-          changed += ReplaceIn(t, sw + u" ", u"");
-          changed += ReplaceIn(t, sw + u"&nbsp;", u"");
+          replace(sw + u" ", u"");
+          replace(sw + u"&nbsp;", u"");
         } else if (DropsFontMarkup()) {
-          changed += ReplaceIn(t, sw + u"&nbsp;", u"");
-          changed += ReplaceIn(t, sw + u" ", u" ");
-          changed += ReplaceIn(t, sw, u"");
+          replace(sw + u"&nbsp;", u"");
+          replace(sw + u" ", u" ");
+          replace(sw, u"");
         } else {
           const Text tag = u"<font FACE=" + Quoted(name) + u">";
-          mayMakeSwitch = Has(name, u"\\f");
-          changed += ReplaceIn(t, sw + u"&nbsp;&nbsp;&#", tag + u"&#");
-          changed += ReplaceIn(t, sw + u"&nbsp;", tag);
-          changed += ReplaceIn(t, sw + u" ", tag);
-          changed += ReplaceIn(t, sw, tag);
-        }
-        if (changed > 0 && mayMakeSwitch) {
-          present = FaceSwitchesIn(t, count);
-        } else if (changed > 0) {
-          scanned = false;  // a switch of a number already passed may remain
+          const auto at = static_cast<std::size_t>(k);
+          const bool holdsSwitch = !tags.empty() && !tags[at].empty();
+          // A tag that holds a switch can multiply the text with each form.
+          auto replaceTag = [&](const Text& find, const Text& by) {
+            if (holdsSwitch && by.size() > find.size()) {
+              const auto matches = static_cast<std::size_t>(CountOccurrences(t, find, Compare::Text));
+              if (t.size() + matches * (by.size() - find.size()) > mostUnits) RaiseError(Error::kOutOfMemory);
+            }
+            return replace(find, by);
+          };
+          bool changed = replaceTag(sw + u"&nbsp;&nbsp;&#", tag + u"&#");
+          changed |= replaceTag(sw + u"&nbsp;", tag);
+          changed |= replaceTag(sw + u" ", tag);
+          changed |= replaceTag(sw, tag);
+          if (changed && holdsSwitch) wentRound = wentRound || endless[at];
         }
       }
+      if (wentRound && ++endlessPasses > kMostEndlessPasses) RaiseError(Error::kOutOfMemory);
       if (lowestNamed >= 0) {
         st.CurrentFace = Trim(st.FontNames[lowestNamed]);
         st.CurrentFontNumber = CheckedInt16(lowestNamed);

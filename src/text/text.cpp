@@ -365,14 +365,18 @@ Pos LastPosition(TextView text, TextView find, Compare cmp) {
   return last;
 }
 
-std::size_t ReplaceIn(Text& text, TextView find, TextView replace, Compare cmp,
-                      Occurrences occ) {
+namespace {
+
+std::size_t ReplaceNoting(Text& text, TextView find, TextView replace, Compare cmp,
+                         Occurrences occ, std::vector<std::size_t>* sites) {
+  if (sites) sites->clear();
   if (find.empty()) return 0;
   std::size_t at = FindIndex(text, find, 0, cmp);
   if (at == TextView::npos) return 0;
   const std::size_t m = find.size();
   if (occ == Occurrences::First) {
     text.replace(at, m, replace);
+    if (sites) sites->push_back(at);
     return 1;
   }
   std::size_t count = 0;
@@ -385,6 +389,7 @@ std::size_t ReplaceIn(Text& text, TextView find, TextView replace, Compare cmp,
       const std::size_t keep = at - read;
       if (write != read && keep > 0) std::memmove(data + write, data + read, keep * sizeof(char16_t));
       write += keep;
+      if (sites) sites->push_back(write);
       if (!replace.empty())
         std::memcpy(data + write, replace.data(), replace.size() * sizeof(char16_t));
       write += replace.size();
@@ -414,6 +419,7 @@ std::size_t ReplaceIn(Text& text, TextView find, TextView replace, Compare cmp,
     std::size_t read = 0;
     auto put = [&](std::size_t match) {
       out.append(text, read, match - read);
+      if (sites) sites->push_back(out.size());
       out.append(replace);
       read = match + m;
       ++count;
@@ -437,7 +443,24 @@ std::size_t ReplaceIn(Text& text, TextView find, TextView replace, Compare cmp,
     std::memcpy(data + write, replace.data(), replace.size() * sizeof(char16_t));
     read = *match;
   }
+  if (sites) {
+    sites->reserve(matches.size());
+    for (std::size_t i = 0; i < matches.size(); ++i)
+      sites->push_back(matches[i] + i * (replace.size() - m));
+  }
   return matches.size();
+}
+
+}  // namespace
+
+std::size_t ReplaceIn(Text& text, TextView find, TextView replace, Compare cmp,
+                      Occurrences occ) {
+  return ReplaceNoting(text, find, replace, cmp, occ, nullptr);
+}
+
+std::size_t ReplaceIn(Text& text, TextView find, TextView replace, Compare cmp,
+                      Occurrences occ, std::vector<std::size_t>& sites) {
+  return ReplaceNoting(text, find, replace, cmp, occ, &sites);
 }
 
 Text Replace(TextView text, TextView find, TextView replace, Compare cmp,

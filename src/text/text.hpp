@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace skeinlet::detail {
 
@@ -108,6 +109,10 @@ enum class Occurrences : std::uint8_t { All, First };
 std::size_t ReplaceIn(Text& text, TextView find, TextView replace,
                       Compare cmp = Compare::Text,
                       Occurrences occ = Occurrences::All);
+// The same, and sets sites to where each replacement now starts in text,
+// in ascending order.
+std::size_t ReplaceIn(Text& text, TextView find, TextView replace, Compare cmp,
+                      Occurrences occ, std::vector<std::size_t>& sites);
 // The same as a value-returning function.
 Text Replace(TextView text, TextView find, TextView replace,
              Compare cmp = Compare::Text, Occurrences occ = Occurrences::All);

@@ -214,6 +214,49 @@ TEST(Replacing, EveryOccurrenceWithoutRescanning) {
   EXPECT_EQ(t.substr(t.size() - 3), u"cd.");
 }
 
+TEST(Replacing, SitesAreWhereEachReplacementNowStarts) {
+  // Every path: shrinking, the same length, growing in place, growing by a
+  // copy, and the first occurrence only; the sites are checked against the
+  // text they describe.
+  Text many;
+  for (int i = 0; i < 500; ++i) many += u"ab.";
+  const Text few = u"ab" + Text(3000, u'x') + u"AB" + Text(3000, u'x') + u"ab";
+  struct Case {
+    Text text;
+    TextView find, replace;
+    Occurrences occ;
+    std::size_t count;
+  };
+  const Case cases[] = {
+      {u"xabyabab", u"ab", u"", Occurrences::All, 3},
+      {u"xabyabab", u"ab", u"Q", Occurrences::All, 3},
+      {u"xabyabab", u"ab", u"cd", Occurrences::All, 3},
+      {few, u"ab", u"<b>", Occurrences::All, 3},
+      {many, u"ab", u"<b>", Occurrences::All, 500},
+      {u"xabyab", u"ab", u"<b>", Occurrences::First, 1},
+      {u"xyz", u"ab", u"<b>", Occurrences::All, 0},
+  };
+  for (const Case& c : cases) {
+    Text t = c.text;
+    std::vector<std::size_t> sites{99};
+    EXPECT_EQ(ReplaceIn(t, c.find, c.replace, Compare::Text, c.occ, sites), c.count);
+    ASSERT_EQ(sites.size(), c.count);
+    EXPECT_EQ(t, Replace(c.text, c.find, c.replace, Compare::Text, c.occ));
+    for (std::size_t i = 0; i < sites.size(); ++i) {
+      if (i > 0) {
+        EXPECT_GE(sites[i], sites[i - 1] + c.replace.size());
+      }
+      EXPECT_EQ(TextView(t).substr(sites[i], c.replace.size()), c.replace);
+    }
+    if (c.count > 1 && c.replace.size() > 0) {
+      // Between two sites lies exactly the text between their matches.
+      EXPECT_EQ(sites[1] - sites[0] - c.replace.size(),
+                static_cast<std::size_t>(InStr(3, c.text, c.find, Compare::Text) - InStr(1, c.text, c.find, Compare::Text)) -
+                    c.find.size());
+    }
+  }
+}
+
 // Each length and position puts the match at a different place against the
 // blocks the vector search compares at once, with a decoy just before it
 // whose first and last unit agree but whose middle does not.
