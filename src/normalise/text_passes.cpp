@@ -15,7 +15,6 @@
 namespace skeinlet::detail {
 namespace {
 
-constexpr TextView kCrLf = u"\r\n";
 
 void R(Text& t, TextView find, TextView replace) { ReplaceIn(t, find, replace, Compare::Text); }
 bool HasExact(TextView t, TextView s) { return Contains(t, s, Compare::Binary); }
@@ -346,11 +345,25 @@ class FaceWork {
     return endless;
   }
 
-  // Adds the work that replacing [site, site + length) of t can have made:
-  // a switch and the blank or "&nbsp;" after it span at most 13 units.
-  void ScanAround(TextView t, std::size_t site, std::size_t length) {
+  // Adds the work that writing `by` at each of sites in t can have made: a
+  // switch and the blank or "&nbsp;" after it span at most 13 units, so only
+  // the switches that start within 13 units of a site's ends can differ from
+  // those wholly inside `by`, which are found once.
+  void NoteReplacements(TextView t, const std::vector<std::size_t>& sites, TextView by) {
     constexpr std::size_t kLongestForm = 13;
-    Scan(t, site > kLongestForm ? site - kLongestForm : 0, site + length + 1);
+    const std::size_t length = by.size();
+    auto scanFrom = [&](std::size_t at, std::size_t to) {
+      Scan(t, at > kLongestForm ? at - kLongestForm : 0, to);
+    };
+    if (length <= 2 * kLongestForm) {
+      for (const std::size_t site : sites) scanFrom(site, site + length + 1);
+      return;
+    }
+    Scan(by, 0, length - kLongestForm);
+    for (const std::size_t site : sites) {
+      scanFrom(site, site + kLongestForm + 1);
+      scanFrom(site + length, site + length + 1);
+    }
   }
 
  private:
@@ -381,11 +394,11 @@ void InlineFaces(RunParts& r) {
   // Passes that replace a font whose tags can go round without end; the
   // full loop never finishes once the text holds one, as its next find
   // always lies in the tag just written.
-  constexpr int kMostEndlessPasses = 64;
+  constexpr int kMostEndlessPasses = 16;
   ConversionState& st = State();
   Text& t = r.text;
   const std::int64_t count = st.FontCount;
-  const std::size_t mostUnits = t.size() * 16 + (std::size_t{1} << 22);
+  const std::size_t mostUnits = t.size() * 4 + (std::size_t{1} << 20);
   std::int64_t lowestNamed = -1;
   std::optional<FaceWork> work;  // made at the first numeric find
   std::vector<Text> tags;        // of the fonts whose name holds "\f"
@@ -394,8 +407,9 @@ void InlineFaces(RunParts& r) {
   std::vector<std::size_t> sites;
   auto replace = [&](TextView find, TextView by) {
     ReplaceIn(t, find, by, Compare::Text, Occurrences::All, sites);
-    for (const std::size_t site : sites) work->ScanAround(t, site, by.size());
-    return !sites.empty();
+    if (sites.empty()) return false;
+    work->NoteReplacements(t, sites, by);
+    return true;
   };
   Pos p = InStr(1, t, u"\\f", Compare::Binary);
   while (p > 0) {
@@ -404,7 +418,7 @@ void InlineFaces(RunParts& r) {
     if (Len(seven) >= 4 && !IsNumeric(MidView(seven, 3)) && seven[3] >= 128) {
       const Text cut = Left(seven, 3) + u" ";
       t.replace(static_cast<std::size_t>(p - 1), seven.size(), cut);
-      if (work) work->ScanAround(t, static_cast<std::size_t>(p - 1), cut.size());
+      if (work) work->NoteReplacements(t, {static_cast<std::size_t>(p - 1)}, cut);
     }
     const Pos e = SwitchEnd(t, p);
     if (e > 0) {
