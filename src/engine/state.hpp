@@ -24,6 +24,10 @@ struct ImageOptionsRecord {
 struct ConversionState {
   // --- Engine (RtfToHtml) ---
   Text HtmlOut;
+  // The RTF text handed to the engine. No stage reads it back, so it is
+  // filled when the call ends, from the argument that the call empties,
+  // rather than copied at the start: a copy would hold the document twice
+  // through the whole call.
   Text SourceRtf;
   ImageOptionsRecord ImageOptions;
   Text Language = u"english";

@@ -143,14 +143,23 @@ std::size_t InitialGap(std::size_t length) { return length / 8 + 4096; }
 
 LinkScanText::LinkScanText(Text html, LinkScanMode mode)
     : mode_(mode), buf_(std::move(html)) {
-  lower_ = LCase(buf_);
-  gapBegin_ = gapEnd_ = buf_.size();
-  if (mode_ == LinkScanMode::Edit) {
-    const std::size_t gap = InitialGap(buf_.size());
-    buf_.resize(buf_.size() + gap);
-    lower_.resize(lower_.size() + gap);
-    gapEnd_ = gapBegin_ + gap;
+  const std::size_t length = buf_.size();
+  const std::size_t gap = mode_ == LinkScanMode::Edit ? InitialGap(length) : 0;
+  gapBegin_ = length;
+  gapEnd_ = length + gap;
+  // Both buffers are made at their final size at once: growing a string
+  // past its room doubles it, which on a long document costs more than
+  // the whole gap.
+  if (buf_.capacity() < gapEnd_) {
+    Text grown;
+    grown.reserve(gapEnd_);
+    grown.append(buf_);
+    buf_ = std::move(grown);
   }
+  buf_.resize(gapEnd_);
+  lower_.assign(gapEnd_, u'\0');
+  const char16_t* lower = LowerTable();
+  for (std::size_t i = 0; i < length; ++i) lower_[i] = lower[buf_[i]];
 }
 
 Text LinkScanText::Cut(Pos start, Pos length) const {

@@ -14,49 +14,62 @@ constexpr TextView kOpen = u"<table";
 constexpr TextView kClose = u"</table>";
 constexpr std::size_t kNone = TextView::npos;
 
-// The document as a finished front (`front_`) and a working back
-// (`back_` from `b0_`). The gap between them only moves forward; a
-// replacement at the gap reuses the room the front has taken from the back.
+// The document as a finished front and a working back held in one buffer:
+// the front is buf_[0, f_), the back buf_[b0_, end), and the units between
+// are free room. The gap only moves forward; moving it moves the units it
+// passes from the back to the front, and a replacement at the gap is
+// written into the room, so the text is never held twice.
 class SplitText {
  public:
-  explicit SplitText(Text&& all) : back_(std::move(all)) {}
+  explicit SplitText(Text&& all) : buf_(std::move(all)) {
+    // Room up front, as far as the buffer already has it, for tables that
+    // their replacements lengthen.
+    const std::size_t size = buf_.size();
+    const std::size_t room = std::min(buf_.capacity() - size, size / 8 + 4096);
+    if (room == 0) return;
+    buf_.resize(size + room);
+    std::char_traits<char16_t>::move(buf_.data() + room, buf_.data(), size);
+    b0_ = room;
+  }
 
-  std::size_t Gap() const noexcept { return front_.size(); }
-  TextView Front() const noexcept { return front_; }
-  TextView Back() const noexcept { return TextView(back_).substr(b0_); }
+  std::size_t Gap() const noexcept { return f_; }
+  TextView Front() const noexcept { return TextView(buf_).substr(0, f_); }
+  TextView Back() const noexcept { return TextView(buf_).substr(b0_); }
 
   void MoveGapTo(std::size_t at) {
-    const std::size_t k = at - front_.size();
-    front_.append(back_, b0_, k);
+    const std::size_t k = at - f_;
+    if (f_ != b0_) std::char_traits<char16_t>::move(buf_.data() + f_, buf_.data() + b0_, k);
+    f_ += k;
     b0_ += k;
   }
   // Replaces the `length` units after the gap by `with`.
   void ReplaceAtGap(std::size_t length, TextView with) {
     const std::size_t end = b0_ + length;
-    if (with.size() <= end) {
+    if (with.size() <= end - f_) {
       b0_ = end - with.size();
-      std::copy(with.begin(), with.end(), back_.begin() + static_cast<std::ptrdiff_t>(b0_));
+      std::char_traits<char16_t>::copy(buf_.data() + b0_, with.data(), with.size());
       return;
     }
-    const std::size_t room = with.size() + 4096;
+    const std::size_t tail = buf_.size() - end;
+    const std::size_t room = (f_ + with.size() + tail) / 8 + 4096;
     Text fresh;
-    fresh.reserve(room + back_.size() - end);
-    fresh.assign(room - with.size(), u'\0');
+    fresh.reserve(f_ + room + with.size() + tail);
+    fresh.append(buf_, 0, f_);
+    fresh.append(room, u'\0');
     fresh.append(with);
-    fresh.append(back_, end);
-    back_ = std::move(fresh);
-    b0_ = room - with.size();
+    fresh.append(buf_, end, tail);
+    buf_ = std::move(fresh);
+    b0_ = f_ + room;
   }
   Text Take() {
-    front_.append(back_, b0_);
-    back_.clear();
-    b0_ = 0;
-    return std::move(front_);
+    buf_.erase(f_, b0_ - f_);
+    f_ = b0_ = 0;
+    return std::move(buf_);
   }
 
  private:
-  Text front_;
-  Text back_;
+  Text buf_;
+  std::size_t f_ = 0;
   std::size_t b0_ = 0;
 };
 
