@@ -359,6 +359,13 @@ Text ConvertHtmlToRtf(Text& html, Text& styleFolder, Text& imageFolder,
 
   DocumentLanguage(s);
   WholeTextPasses(s, drawBorders);
+  // The RTF of an HTML document is up to twice as long as it (a text run
+  // of plain words is as long, a table row or a styled run longer); room
+  // for that up front spares the body the moves of growing by doubling,
+  // each of which holds the old and the new text at once, and leaves room
+  // for the header in front of it. Room never written costs address space
+  // only.
+  s.OutputRtf.reserve(s.WorkHtml.size() * 2 + 65536);
   SkipOnError([&] { Walk(s, imageFolder); });
 
   Text header;

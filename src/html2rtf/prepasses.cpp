@@ -119,8 +119,11 @@ Pos CellLength(TextView text, Pos start, Pos limit) {
   return PieceLength(text, start, limit, u"</TD", {u"<TD", u"<TR", u"</TR"});
 }
 
-std::vector<BodyTag> ReadTags(const Text& html) {
-  std::vector<BodyTag> tags;
+TagList ReadTags(const Text& html) {
+  TagList list;
+  std::vector<BodyTag>& tags = list.tags_;
+  tags.reserve(static_cast<std::size_t>(CountOccurrences(html, u"<", Compare::Binary)));
+  Text name;
   for (Pos lt = InStr(1, html, u"<", Compare::Binary); lt != 0;
        lt = InStr(lt + 1, html, u"<", Compare::Binary)) {
     const bool closing = lt < Len(html) && html[static_cast<std::size_t>(lt)] == u'/';
@@ -130,14 +133,16 @@ std::vector<BodyTag> ReadTags(const Text& html) {
     if (n == from || (html[from] >= u'0' && html[from] <= u'9')) continue;
     const Pos gt = InStr(lt, html, u">", Compare::Binary);
     if (gt == 0) break;
-    tags.push_back({lt, gt, UCase(TextView(html).substr(from, n - from)), closing});
+    name = UCase(TextView(html).substr(from, n - from));
+    const Text& held = *list.names_.insert(name).first;
+    tags.push_back({lt, gt, held, closing});
   }
-  return tags;
+  return list;
 }
 
-std::vector<Pos> ElementEnds(const Text& html, const std::vector<BodyTag>& tags) {
+std::vector<Pos> ElementEnds(const Text& html, const TagList& tags) {
   std::vector<Pos> ends(tags.size(), 0);
-  std::unordered_map<Text, std::vector<std::size_t>> open;
+  std::unordered_map<TextView, std::vector<std::size_t>> open;
   for (std::size_t i = 0; i < tags.size(); ++i) {
     std::vector<std::size_t>& stack = open[tags[i].Name];
     if (!tags[i].Closing) {
@@ -148,7 +153,7 @@ std::vector<Pos> ElementEnds(const Text& html, const std::vector<BodyTag>& tags)
     }
   }
   const Pos body = InStr(1, html, u"</BODY", Compare::Text);
-  std::unordered_map<Text, Pos> nextStart;
+  std::unordered_map<TextView, Pos> nextStart;
   for (std::size_t i = tags.size(); i-- > 0;) {
     if (tags[i].Closing) continue;
     if (ends[i] == 0) {

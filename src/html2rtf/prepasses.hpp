@@ -12,6 +12,7 @@
 
 #include "text/text.hpp"
 
+#include <unordered_set>
 #include <vector>
 
 namespace skeinlet::detail::extent {
@@ -43,19 +44,37 @@ Pos CellLength(TextView text, Pos start, Pos limit);
 
 // One tag of a text: a start tag "<" + letter or an end tag "</" + letter.
 struct BodyTag {
-  Pos Start;  // its "<"
-  Pos End;    // its ">"
-  Text Name;  // upper case
+  Pos Start;      // its "<"
+  Pos End;        // its ">"
+  TextView Name;  // upper case; held by the TagList the tag belongs to
   bool Closing;
 };
+// The tags of a text, each name held once for all the tags that share it
+// (a long document has a million tags and a few dozen names).
+class TagList {
+ public:
+  TagList() = default;
+  TagList(TagList&&) = default;
+  TagList& operator=(TagList&&) = default;
+  TagList(const TagList&) = delete;  // the tags' names point into this list
+  TagList& operator=(const TagList&) = delete;
+
+  std::size_t size() const noexcept { return tags_.size(); }
+  const BodyTag& operator[](std::size_t i) const noexcept { return tags_[i]; }
+
+ private:
+  friend TagList ReadTags(const Text& html);
+  std::vector<BodyTag> tags_;
+  std::unordered_set<Text> names_;  // its elements keep their place when it moves
+};
 // Every tag, left to right; reading stops at a "<" with no ">" after it.
-std::vector<BodyTag> ReadTags(const Text& html);
+TagList ReadTags(const Text& html);
 // For each start tag of `tags`, the position of the "<" where its element
 // ends: the end tag that pairs with it (start and end tags of one name
 // paired as nested brackets), else the next start tag of its name, else
 // "</BODY" when that comes later, else one past the end of the text. 0 for
 // end tags.
-std::vector<Pos> ElementEnds(const Text& html, const std::vector<BodyTag>& tags);
+std::vector<Pos> ElementEnds(const Text& html, const TagList& tags);
 // The value of NAME= or NAME = in an upper-cased tag: double-quoted (or
 // apostrophe-quoted when `apostrophes`), or up to the next blank or ">";
 // "" when absent.

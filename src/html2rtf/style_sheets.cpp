@@ -6,6 +6,7 @@
 #include "text/numeric.hpp"
 
 #include <algorithm>
+#include <cstdint>
 #include <unordered_map>
 #include <vector>
 
@@ -218,6 +219,8 @@ struct ElementRule {
   enum class Qualifier { None, Class, Id } By;
   Text Name;  // of the class or id
 };
+constexpr TextView kFontClose = u"</FONT>";
+
 struct RuleIndex {
   std::vector<Text> Tags;  // FONT start tag of each applied rule, by order
   std::unordered_map<Text, std::vector<std::size_t>> Classes, Ids;
@@ -267,15 +270,23 @@ RuleIndex IndexRules(const BoundedArray<StyleSheetRecord>& sheets) {
 void ApplyStyleRules(Text& html) {
   const RuleIndex index = IndexRules(HtmlRtf().StyleRules);
   if (index.Tags.empty()) return;
-  const std::vector<extent::BodyTag> tags = extent::ReadTags(html);
-  const std::vector<Pos> ends = extent::ElementEnds(html, tags);
+  extent::TagList tags = extent::ReadTags(html);
+  std::vector<Pos> ends = extent::ElementEnds(html, tags);
 
+  // What goes in where: after a start tag, the FONT start tags of the
+  // rules it matched (last rule first); where its element ends, as many
+  // "</FONT>"s. The rules of each tag are kept once in `orders`, and the
+  // insertions only point at them, so that a document with a million
+  // styled tags does not hold a million small texts.
   struct Insertion {
     Pos At;
-    int Kind;  // 0: FONT start tags after a start tag, 1: "</FONT>"s
-    Text What;
+    std::uint32_t First;  // the tag's rules: orders[First, First + Count)
+    std::uint32_t Count : 31;
+    std::uint32_t Closers : 1;  // "</FONT>"s rather than FONT start tags
   };
   std::vector<Insertion> insertions;
+  std::vector<std::uint32_t> orders;
+  std::size_t added = 0;
   std::vector<std::size_t> matched;
   for (std::size_t i = 0; i < tags.size(); ++i) {
     const extent::BodyTag& t = tags[i];
@@ -291,7 +302,7 @@ void ApplyStyleRules(Text& html) {
     if (!id.empty())
       if (auto f = index.Ids.find(id); f != index.Ids.end())
         matched.insert(matched.end(), f->second.begin(), f->second.end());
-    if (auto f = index.Elements.find(t.Name); f != index.Elements.end()) {
+    if (auto f = index.Elements.find(Text(t.Name)); f != index.Elements.end()) {
       for (const ElementRule& r : f->second) {
         const bool named =
             r.By == ElementRule::Qualifier::None ||
@@ -304,21 +315,33 @@ void ApplyStyleRules(Text& html) {
     if (matched.empty()) continue;
     std::sort(matched.begin(), matched.end());
     matched.erase(std::unique(matched.begin(), matched.end()), matched.end());
-    Text starts;
-    for (auto m = matched.rbegin(); m != matched.rend(); ++m) starts += index.Tags[*m];
-    insertions.push_back({t.End + 1, 0, std::move(starts)});
-    insertions.push_back({ends[i], 1, Repeat(u"</FONT>", static_cast<Pos>(matched.size()))});
+    const auto first = static_cast<std::uint32_t>(orders.size());
+    const auto count = static_cast<std::uint32_t>(matched.size());
+    for (auto m = matched.rbegin(); m != matched.rend(); ++m) {
+      orders.push_back(static_cast<std::uint32_t>(*m));
+      added += index.Tags[*m].size();
+    }
+    added += kFontClose.size() * matched.size();
+    insertions.push_back({t.End + 1, first, count, 0});
+    insertions.push_back({ends[i], first, count, 1});
   }
   if (insertions.empty()) return;
+  // The tags are let go before the text is rebuilt, which is when the text
+  // is held twice.
+  tags = {};
+  std::vector<Pos>().swap(ends);
+  // Where several insertions fall at one place, start tags come before
+  // closers, each kind in the order of its tags.
   std::stable_sort(insertions.begin(), insertions.end(), [](const Insertion& a, const Insertion& b) {
-    return a.At != b.At ? a.At < b.At : a.Kind < b.Kind;
+    return a.At != b.At ? a.At < b.At : a.Closers < b.Closers;
   });
   Text out;
-  out.reserve(html.size() + insertions.size() * 16);
+  out.reserve(html.size() + added);
   Pos copied = 1;
   for (const Insertion& ins : insertions) {
     out.append(html, static_cast<std::size_t>(copied - 1), static_cast<std::size_t>(ins.At - copied));
-    out += ins.What;
+    for (std::uint32_t k = 0; k < ins.Count; ++k)
+      out += ins.Closers ? kFontClose : TextView(index.Tags[orders[ins.First + k]]);
     copied = ins.At;
   }
   out.append(html, static_cast<std::size_t>(copied - 1));

@@ -123,7 +123,7 @@ Text UpperTag(const Text& html, const BodyTag& t) {
 // Stages 4 and 5: the class's family around the content of each element
 // `name` whose CLASS names a paragraph class.
 void WrapClassElements(Text& html, TextView name, const WordClasses& classes) {
-  const std::vector<BodyTag> tags = extent::ReadTags(html);
+  const extent::TagList tags = extent::ReadTags(html);
   const std::vector<Pos> ends = extent::ElementEnds(html, tags);
   std::vector<Edit> edits;
   for (std::size_t i = 0; i < tags.size(); ++i) {
@@ -149,7 +149,7 @@ Text ListValue(const Text& style) {
 
 // Stage 6.
 void ReduceMarkerSpans(Text& html) {
-  const std::vector<BodyTag> tags = extent::ReadTags(html);
+  const extent::TagList tags = extent::ReadTags(html);
   const std::vector<Pos> ends = extent::ElementEnds(html, tags);
   std::unordered_map<Pos, std::size_t> endTagAt;
   for (std::size_t i = 0; i < tags.size(); ++i)
@@ -170,7 +170,7 @@ void ReduceMarkerSpans(Text& html) {
 
 // Stages 7 and 8.
 void ListParagraphs(Text& html, const WordLevels& levels) {
-  const std::vector<BodyTag> tags = extent::ReadTags(html);
+  const extent::TagList tags = extent::ReadTags(html);
   const std::vector<Pos> ends = extent::ElementEnds(html, tags);
   struct List {
     bool Ordered;

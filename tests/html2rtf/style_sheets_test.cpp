@@ -94,6 +94,11 @@ TEST(StyleSheets, FontTagsInTheBody) {
             u"<div><FONT COLOR=\"ff0000\">a<div><FONT COLOR=\"ff0000\">b</FONT></div>c</FONT></div>");
   EXPECT_EQ(Applied(u"p { color: red }", u"<body><p>a<p>b</body>"),
             u"<body><p><FONT COLOR=\"ff0000\">a</FONT><p><FONT COLOR=\"ff0000\">b</FONT></body>");
+  // An empty element gets its start tags before its closers; elements that
+  // end at one place each get their closers there.
+  EXPECT_EQ(Applied(u"p { color: red } b { color: blue }", u"<body><b></b><p>a<b>x</body>"),
+            u"<body><b><FONT COLOR=\"0000ff\"></FONT></b><p><FONT COLOR=\"ff0000\">a"
+            u"<b><FONT COLOR=\"0000ff\">x</FONT></FONT></body>");
   // A later rule for the same selector sits nearer the start tag.
   EXPECT_EQ(Applied(u"b{color:red} b{color:blue} b{}", u"<b>x</b>"),
             u"<b><FONT COLOR=\"0000ff\"><FONT COLOR=\"ff0000\">x</FONT></FONT></b>");
