@@ -1,6 +1,7 @@
 #include "encoding.hpp"
 
 #include <cstdint>
+#include <cstring>
 
 namespace skeinlet::cli {
 
@@ -58,14 +59,28 @@ Utf8Step Step(std::string_view bytes, std::size_t i) noexcept {
   return {code, k, true};
 }
 
-void AppendCodePoint(Text& out, char32_t code) {
+// Writes the code point at `out` and returns the units written.
+std::size_t PutCodePoint(char16_t* out, char32_t code) noexcept {
   if (code < 0x10000) {
-    out.push_back(static_cast<char16_t>(code));
-  } else {
-    code -= 0x10000;
-    out.push_back(static_cast<char16_t>(0xD800 + (code >> 10)));
-    out.push_back(static_cast<char16_t>(0xDC00 + (code & 0x3FF)));
+    out[0] = static_cast<char16_t>(code);
+    return 1;
   }
+  code -= 0x10000;
+  out[0] = static_cast<char16_t>(0xD800 + (code >> 10));
+  out[1] = static_cast<char16_t>(0xDC00 + (code & 0x3FF));
+  return 2;
+}
+
+// The first byte at or after `i` that is not ASCII, eight bytes at a time:
+// most documents are ASCII all through.
+std::size_t AsciiEnd(std::string_view bytes, std::size_t i) noexcept {
+  for (; i + 8 <= bytes.size(); i += 8) {
+    std::uint64_t word;
+    std::memcpy(&word, bytes.data() + i, 8);
+    if (word & 0x8080808080808080ull) break;
+  }
+  while (i < bytes.size() && static_cast<unsigned char>(bytes[i]) < 0x80) ++i;
+  return i;
 }
 
 }  // namespace
@@ -77,7 +92,9 @@ std::optional<InputEncoding> ParseInputEncoding(std::string_view name) {
 }
 
 bool IsValidUtf8(std::string_view bytes) noexcept {
-  for (std::size_t i = 0; i < bytes.size();) {
+  for (std::size_t i = 0;;) {
+    i = AsciiEnd(bytes, i);
+    if (i == bytes.size()) break;
     const Utf8Step s = Step(bytes, i);
     if (!s.ok) return false;
     i += s.size;
@@ -87,17 +104,23 @@ bool IsValidUtf8(std::string_view bytes) noexcept {
 
 Text DecodeUtf8(std::string_view bytes) {
   if (bytes.starts_with("\xEF\xBB\xBF")) bytes.remove_prefix(3);
-  Text out;
-  out.reserve(bytes.size());
-  for (std::size_t i = 0; i < bytes.size();) {
+  // No sequence gives more units than it has bytes (four bytes give two),
+  // so the text is made at the byte count and cut to what was written.
+  Text out(bytes.size(), u'\0');
+  char16_t* put = out.data();
+  for (std::size_t i = 0;;) {
+    const std::size_t ascii = AsciiEnd(bytes, i);
+    for (; i < ascii; ++i) *put++ = static_cast<unsigned char>(bytes[i]);
+    if (i == bytes.size()) break;
     const Utf8Step s = Step(bytes, i);
     if (s.ok) {
-      AppendCodePoint(out, s.code);
+      put += PutCodePoint(put, s.code);
     } else {
-      out.push_back(kReplacement);
+      *put++ = kReplacement;
     }
     i += s.size;
   }
+  out.resize(static_cast<std::size_t>(put - out.data()));
   return out;
 }
 
