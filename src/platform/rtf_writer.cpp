@@ -606,10 +606,13 @@ Text RtfWriter::Write() {
   out_.clear();
   WriteHeader();
   // The body began right after "\viewkind4\uc1" and starts with "\pard".
-  out_.append(body);
-  out_.append(u"}");
-  out_.append(kLineEnd);
-  return std::move(out_);
+  // The short header goes in front of the long body, which mostly has the
+  // room for it, rather than the body being copied behind the header.
+  body.insert(0, out_);
+  body.append(u"}");
+  body.append(kLineEnd);
+  out_.clear();
+  return body;
 }
 
 }  // namespace
