@@ -7,6 +7,7 @@ Converts generated documents of 1 MB and 4 MB (scripts/gen_docs.py, the
 same seed) in the same run and compares the two times: linear growth gives
 a ratio near 4; anything above 8 fails. Only ratios measured side by side
 are compared, never an absolute time, so a slow machine does not fail it.
+The peak memory of the two runs is compared the same way.
 """
 import os
 import subprocess
@@ -32,24 +33,28 @@ def main():
     failed = False
     with tempfile.TemporaryDirectory(prefix="skeinlet-scaling-") as work:
         for label, kind, ext, args in CASES:
-            times = []
+            times, peaks = [], []
             for size in (SMALL, LARGE):
                 path = os.path.join(work, "%s-%d%s" % (kind, size, ext))
                 if not os.path.exists(path):
                     subprocess.run([sys.executable, os.path.join(ROOT, "scripts", "gen_docs.py"),
                                     kind, str(size), path], check=True)
-                seconds, _, status = timing.best_of([binary] + args + [path], 2)
+                seconds, peak, status = timing.best_of([binary] + args + [path], 2)
                 if status != 0:
                     break
                 times.append(seconds)
+                peaks.append(peak)
             if len(times) < 2:
                 print("%-36s not measured (the conversion failed)" % label)
                 continue
             ratio = times[1] / max(times[0], 1e-3)
-            verdict = "ok" if ratio <= LIMIT else "GROWS FASTER THAN LINEARLY"
-            failed |= ratio > LIMIT
-            print("%-36s %d MB %.3f s, %d MB %.3f s: x%.1f (limit x%.0f) %s"
-                  % (label, SMALL, times[0], LARGE, times[1], ratio, LIMIT, verdict))
+            memory = peaks[1] / max(peaks[0], 1)
+            verdict = "ok" if max(ratio, memory) <= LIMIT else "GROWS FASTER THAN LINEARLY"
+            failed |= max(ratio, memory) > LIMIT
+            print("%-36s %d MB %.3f s %d MB peak, %d MB %.3f s %d MB peak: time x%.1f, memory x%.1f"
+                  " (limit x%.0f) %s"
+                  % (label, SMALL, times[0], peaks[0] // 1024, LARGE, times[1], peaks[1] // 1024,
+                     ratio, memory, LIMIT, verdict))
     return 1 if failed else 0
 
 
