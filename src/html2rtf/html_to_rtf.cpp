@@ -6,6 +6,11 @@
 #include "text/numeric.hpp"
 #include "text/rules.hpp"
 
+#include <cstdint>
+#include <iterator>
+#include <unordered_map>
+#include <vector>
+
 namespace skeinlet::detail {
 namespace {
 
@@ -324,17 +329,76 @@ bool RowPasses(const TagRow& row, TextView tag) {
   return false;
 }
 
+namespace {
+
+// The rows a tag can pass, found by the two units after its "<": every
+// "starts with" or "is" text of the table is at least three units long and
+// starts with "<", so a tag passes such a row only when it starts with the
+// row's first three units. The "contains" rows are offered every tag.
+// Each list is in table order, and RowPasses still decides.
+class TagRowIndex {
+ public:
+  TagRowIndex() {
+    for (std::size_t r = 0; r < std::size(kTagTable); ++r) {
+      const TagRow& row = kTagTable[r];
+      if (row.Test == TagTest::ContainsAny) {
+        everyTag_.push_back(static_cast<std::uint8_t>(r));
+        continue;
+      }
+      for (const TextView t : {row.First, row.Second}) {
+        if (t.empty()) continue;
+        std::vector<std::uint8_t>& list = byStart_[Key(t)];
+        if (list.empty() || list.back() != r) list.push_back(static_cast<std::uint8_t>(r));
+      }
+    }
+  }
+
+  // Calls `offer` with each row `tag` can pass, in table order.
+  template <typename Offer>
+  void ForEach(TextView tag, Offer&& offer) const {
+    static const std::vector<std::uint8_t> kNone;
+    const std::vector<std::uint8_t>* starts = &kNone;
+    if (tag.size() >= 3) {
+      const auto it = byStart_.find(Key(tag));
+      if (it != byStart_.end()) starts = &it->second;
+    }
+    std::size_t a = 0, b = 0;
+    while (a < starts->size() || b < everyTag_.size()) {
+      const bool fromStarts =
+          b == everyTag_.size() || (a < starts->size() && (*starts)[a] < everyTag_[b]);
+      offer(kTagTable[fromStarts ? (*starts)[a++] : everyTag_[b++]]);
+    }
+  }
+
+ private:
+  static std::uint32_t Key(TextView t) noexcept {
+    return static_cast<std::uint32_t>(t[1]) << 16 | t[2];
+  }
+  std::unordered_map<std::uint32_t, std::vector<std::uint8_t>> byStart_;
+  std::vector<std::uint8_t> everyTag_;
+};
+static_assert(std::size(kTagTable) <= 256, "row numbers are kept in a byte");
+
+const TagRowIndex& RowIndex() {
+  static const TagRowIndex index;
+  return index;
+}
+
+}  // namespace
+
 std::vector<TextView> RowsPassed(TextView tag) {
   std::vector<TextView> names;
-  for (const TagRow& row : kTagTable)
+  RowIndex().ForEach(tag, [&](const TagRow& row) {
     if (RowPasses(row, tag)) names.push_back(row.Handler);
+  });
   return names;
 }
 
 void OfferTag(const Text& tag, Pos position, const Text& imageFolder) {
   const TagCall call{tag, position, imageFolder};
-  for (const TagRow& row : kTagTable)
+  RowIndex().ForEach(tag, [&](const TagRow& row) {
     if (RowPasses(row, tag)) SkipOnError([&] { row.Handle(call); });
+  });
 }
 
 Text ConvertHtmlToRtf(Text& html, Text& styleFolder, Text& imageFolder,

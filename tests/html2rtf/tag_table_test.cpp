@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 #include <vector>
 
@@ -115,6 +116,38 @@ TEST(TagTable, RowsAreIndependentTests) {
   // A BR tag passes only its own row, and a BLOCKQUOTE tag is not bold.
   EXPECT_EQ(Names(u"<BR CLEAR=ALL>"), "BreakParagraph");
   EXPECT_EQ(Names(u"<BLOCKQUOTE>"), "StartBlockquote");
+}
+
+TEST(TagTable, RowsFoundByTheTagsStartAreEveryRowThatPasses) {
+  // Every row of the table is asked, in order, and the answer compared with
+  // the rows the tag's first units lead to: short tags, tags made of the
+  // rows' own texts and their cut or lengthened forms, and random ones.
+  auto everyRow = [](TextView tag) {
+    std::vector<TextView> names;
+    for (const TagRow& row : TagTable())
+      if (RowPasses(row, tag)) names.push_back(row.Handler);
+    return names;
+  };
+  std::vector<Text> tags = {u"", u"<", u"<>", u"</", u"<A", u"</>", u"<BR", u"BGCOLOR=<B>"};
+  for (const TagRow& row : TagTable()) {
+    for (const TextView t : {row.First, row.Second, row.Third}) {
+      if (t.empty()) continue;
+      for (std::size_t n = 0; n <= t.size(); ++n) tags.push_back(Text(t.substr(0, n)));
+      tags.push_back(Text(t) + u">");
+      tags.push_back(Text(t) + u" BACK=1>");
+      tags.push_back(u"<P STYLE=\"" + Text(t) + u"\">");
+    }
+  }
+  std::mt19937 rng(3);
+  const char16_t units[] = u"<>/ ABDEFGHILMOPRSTUV=:-";
+  for (int k = 0; k < 20000; ++k) {
+    Text tag = u"<";
+    const int n = static_cast<int>(rng() % 12);
+    for (int i = 0; i < n; ++i) tag += units[rng() % (std::size(units) - 1)];
+    tags.push_back(tag);
+  }
+  for (const Text& tag : tags)
+    ASSERT_EQ(RowsPassed(tag), everyRow(tag)) << std::string(tag.begin(), tag.end());
 }
 
 TEST(TagTable, OfferedTagsRunEveryRowEvenAfterAFailure) {
