@@ -160,7 +160,22 @@ std::optional<unsigned char> Cp1252Byte(char16_t unit) noexcept {
 std::string EncodeRtfCp1252(TextView text) {
   std::string out;
   out.reserve(text.size());
-  for (const char16_t unit : text) {
+  char block[16];
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    // Sixteen ASCII units at a time while they last.
+    char16_t seen = 0;
+    if (i + 16 <= text.size()) {
+      for (std::size_t k = 0; k < 16; ++k) {
+        seen |= text[i + k];
+        block[k] = static_cast<char>(text[i + k]);
+      }
+      if (seen < 0x80) {
+        out.append(block, 16);
+        i += 15;
+        continue;
+      }
+    }
+    const char16_t unit = text[i];
     if (const auto byte = Cp1252Byte(unit)) {
       out.push_back(static_cast<char>(*byte));
     } else {

@@ -72,11 +72,40 @@ Text FromUtf8(std::string_view utf8) {
   return out;
 }
 
+namespace {
+
+// Appends text[i...] as bytes while it is ASCII, sixteen units at a time,
+// and returns where it stopped (i itself when the next sixteen are not all
+// ASCII or fewer are left).
+std::size_t AppendAsciiBlocks(std::string& out, TextView text, std::size_t i) {
+  char block[16];
+  for (; i + 16 <= text.size(); i += 16) {
+    char16_t seen = 0;
+    for (std::size_t k = 0; k < 16; ++k) {
+      seen |= text[i + k];
+      block[k] = static_cast<char>(text[i + k]);
+    }
+    if (seen >= 0x80) break;
+    out.append(block, 16);
+  }
+  return i;
+}
+
+}  // namespace
+
 std::string ToUtf8(TextView text) {
   std::string out;
   out.reserve(text.size() + text.size() / 4);
   const std::size_t n = text.size();
   for (std::size_t i = 0; i < n; ++i) {
+    if (text[i] < 0x80) {
+      const std::size_t after = AppendAsciiBlocks(out, text, i);
+      if (after == n) break;
+      if (after != i) {
+        i = after - 1;
+        continue;
+      }
+    }
     char32_t cp = text[i];
     if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < n && text[i + 1] >= 0xDC00 &&
         text[i + 1] <= 0xDFFF) {

@@ -86,6 +86,15 @@ TEST(RtfOutput, UnitsOutsideTheCodePageBecomeSignedUnicodeEscapes) {
   // A character beyond the BMP is two escapes, one per surrogate.
   EXPECT_EQ(EncodeRtfCp1252(u"\U0001F600"), "\\u-10179?\\u-8704?");
   EXPECT_EQ(EncodeRtfCp1252(u""), "");
+  // ASCII goes sixteen units at a time: escapes and code-page bytes at
+  // every place in and around such a block.
+  for (std::size_t before = 0; before < 34; ++before)
+    for (const std::size_t after : {0, 1, 15, 16, 17}) {
+      const Text text = Text(before, u'x') + u"\u4E2D\u00E9" + Text(after, u'y');
+      ASSERT_EQ(EncodeRtfCp1252(text),
+                std::string(before, 'x') + "\\u20013?\xE9" + std::string(after, 'y'))
+          << before << " " << after;
+    }
 }
 
 TEST(Utf8, EveryScalarValueDecodesLikeTheSystemConverter) {

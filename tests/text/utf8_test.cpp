@@ -91,5 +91,20 @@ TEST(Utf8, LoneSurrogatesOnOutputBecomeReplacementCharacters) {
   EXPECT_EQ(ToUtf8(Text{0xD83D, 0xD83D, 0xDE00}), r + "\xF0\x9F\x98\x80");
 }
 
+TEST(Utf8, LongAsciiRunsAroundOtherCharactersAtEveryOffset) {
+  // ASCII is written sixteen units at a time: a pair, a lone surrogate and
+  // a two-byte character at every place in and around such a block.
+  const Text others[] = {u"\u00E9", u"\U0001F600", Text{0xD83D}, u"\u20AC\u00E9"};
+  const std::string encoded[] = {"\xC3\xA9", "\xF0\x9F\x98\x80", "\xEF\xBF\xBD",
+                                 "\xE2\x82\xAC\xC3\xA9"};
+  for (std::size_t k = 0; k < std::size(others); ++k)
+    for (std::size_t before = 0; before < 34; ++before)
+      for (const std::size_t after : {0, 1, 15, 16, 17}) {
+        const Text text = Text(before, u'x') + others[k] + Text(after, u'y');
+        ASSERT_EQ(ToUtf8(text), std::string(before, 'x') + encoded[k] + std::string(after, 'y'))
+            << k << " " << before << " " << after;
+      }
+}
+
 }  // namespace
 }  // namespace skeinlet::detail
