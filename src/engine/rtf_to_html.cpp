@@ -131,8 +131,8 @@ void WriteHeadAndBody(EngineCall& call) {
 
 // Stage 3: the body, from a throw-away copy of the RTF.
 void ConvertBody(EngineCall& call) {
-  // The blocks lengthen the copy as they go (by three quarters on a rich
-  // edit document); room for twice the text up front spares the moves,
+  // The blocks can lengthen the copy a good deal (by three quarters on RTF
+  // that html2rtf wrote); room for twice the text up front spares the moves,
   // each of which holds the old and the new text at once. Room that is
   // never written costs address space only.
   Text copy;
