@@ -161,10 +161,11 @@ std::string EncodeRtfCp1252(TextView text) {
   std::string out;
   out.reserve(text.size());
   char block[16];
+  std::size_t blockFrom = 0;  // no block is tried again before a failed one ends
   for (std::size_t i = 0; i < text.size(); ++i) {
     // Sixteen ASCII units at a time while they last.
-    char16_t seen = 0;
-    if (i + 16 <= text.size()) {
+    if (i >= blockFrom && i + 16 <= text.size()) {
+      char16_t seen = 0;
       for (std::size_t k = 0; k < 16; ++k) {
         seen |= text[i + k];
         block[k] = static_cast<char>(text[i + k]);
@@ -174,6 +175,7 @@ std::string EncodeRtfCp1252(TextView text) {
         i += 15;
         continue;
       }
+      blockFrom = i + 16;
     }
     const char16_t unit = text[i];
     if (const auto byte = Cp1252Byte(unit)) {

@@ -97,14 +97,16 @@ std::string ToUtf8(TextView text) {
   std::string out;
   out.reserve(text.size() + text.size() / 4);
   const std::size_t n = text.size();
+  std::size_t blockFrom = 0;  // no block is tried again before a failed one ends
   for (std::size_t i = 0; i < n; ++i) {
-    if (text[i] < 0x80) {
+    if (i >= blockFrom && text[i] < 0x80) {
       const std::size_t after = AppendAsciiBlocks(out, text, i);
       if (after == n) break;
       if (after != i) {
         i = after - 1;
         continue;
       }
+      blockFrom = i + 16;
     }
     char32_t cp = text[i];
     if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < n && text[i + 1] >= 0xDC00 &&
