@@ -39,6 +39,20 @@ target_include_directories(skeinlet_objects
   PRIVATE "${PROJECT_SOURCE_DIR}/src")
 target_link_libraries(skeinlet_objects PRIVATE skeinlet_warnings ${_skeinlet_deps})
 
+# The checking build proves each search the rule engine skips: a find text
+# its pair index rules out is searched anyway, and a match aborts. On in the
+# sanitizer and fuzz builds.
+if(SKEINLET_SANITIZE OR SKEINLET_BUILD_FUZZ)
+  set(_skeinlet_check_skips_default ON)
+else()
+  set(_skeinlet_check_skips_default OFF)
+endif()
+option(SKEINLET_CHECK_SKIPS "Verify every search the pair index skips"
+  ${_skeinlet_check_skips_default})
+if(SKEINLET_CHECK_SKIPS)
+  target_compile_definitions(skeinlet_objects PRIVATE SKEINLET_CHECK_SKIPS=1)
+endif()
+
 function(_skeinlet_package target kind)
   add_library(${target} ${kind} $<TARGET_OBJECTS:skeinlet_objects>)
   set_target_properties(${target} PROPERTIES

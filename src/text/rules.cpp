@@ -2,6 +2,12 @@
 
 #include <array>
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace skeinlet::detail {
 
@@ -12,103 +18,135 @@ std::size_t ApplyRule(Text& text, const Rule& rule) {
 
 namespace {
 
-// Which pairs of adjacent units (lower-cased, hashed into 4096 bits) occur in
-// a text. A rule whose find text holds a pair that does not occur cannot
-// match, so its search is skipped; a hash collision only lets a search run.
-//
-// After a rule has replaced something the index is kept rather than built
-// again: the pairs inside the replacement are added, and the pairs it forms
-// with its neighbours, which are not known, are covered by remembering its
-// first and last unit: any pair ending in the first or starting with the
-// last may now occur. An empty replacement joins two unknown units, so the
-// index is built again before it is next asked.
-class PairIndex {
- public:
-  void Build(TextView text) {
-    pairs_.fill(0);
-    wildFirst_ = wildSecond_ = 0;
-    wildCount_ = 0;
-    stale_ = false;
-    const char16_t* lower = LowerTable();
-    const std::size_t n = text.size();
-    if (n < kByteSetFrom) {
-      for (std::size_t i = 1; i < n; ++i) Set(Slot(lower[text[i - 1]], lower[text[i]]));
-      return;
-    }
-    // A long text marks one byte per slot and packs the bytes into bits at
-    // the end: a plain store per pair, where updating a bit would make each
-    // pair wait for the last update of its word (pairs repeat often).
-    std::array<std::uint8_t, kSlots> seen{};
-    char16_t previous = lower[text[0]];
-    for (std::size_t i = 1; i < n; ++i) {
-      const char16_t current = lower[text[i]];
-      seen[Slot(previous, current)] = 1;
-      previous = current;
-    }
-    for (std::size_t slot = 0; slot < kSlots; ++slot)
-      pairs_[slot >> 6] |= std::uint64_t{seen[slot]} << (slot & 63);
-  }
-  bool Stale() const noexcept { return stale_; }
-  bool MayContain(TextView find) const {
-    const char16_t* lower = LowerTable();
-    for (std::size_t i = 1; i < find.size(); ++i) {
-      const char16_t a = lower[find[i - 1]], b = lower[find[i]];
-      if (!Test(Slot(a, b)) && !(wildFirst_ >> Bit(a) & 1) && !(wildSecond_ >> Bit(b) & 1))
-        return false;
-    }
-    return true;
-  }
-  void Replaced(TextView with) {
-    if (with.empty() || ++wildCount_ > kMostWild) {
-      stale_ = true;
-      return;
-    }
-    const char16_t* lower = LowerTable();
-    for (std::size_t i = 1; i < with.size(); ++i) Set(Slot(lower[with[i - 1]], lower[with[i]]));
-    wildSecond_ |= std::uint64_t{1} << Bit(lower[with.front()]);
-    wildFirst_ |= std::uint64_t{1} << Bit(lower[with.back()]);
-  }
+// The slot of a pair of lower-cased units.
+constexpr unsigned LoweredSlot(std::uint32_t a, std::uint32_t b) noexcept {
+  return (a << 16 | b) * 0x9E3779B1u >> 20;
+}
+unsigned Slot(const char16_t* lower, char16_t a, char16_t b) noexcept {
+  return LoweredSlot(lower[a], lower[b]);
+}
 
- private:
-  // Past this many replacements the unit sets let too much through.
-  static constexpr int kMostWild = 6;
-  static constexpr std::size_t kSlots = 4096;
-  // From this length a text is indexed through a byte per slot.
-  static constexpr std::size_t kByteSetFrom = 4 * kSlots;
-
-  static unsigned Slot(char16_t a, char16_t b) noexcept {
-    return ((static_cast<std::uint32_t>(a) << 16 | b) * 0x9E3779B1u) >> 20;
-  }
-  static unsigned Bit(char16_t u) noexcept { return (u * 0x9E37u >> 7) & 63; }
-  void Set(unsigned slot) noexcept { pairs_[slot >> 6] |= std::uint64_t{1} << (slot & 63); }
-  bool Test(unsigned slot) const noexcept { return pairs_[slot >> 6] >> (slot & 63) & 1; }
-
-  std::array<std::uint64_t, 64> pairs_{};
-  std::uint64_t wildFirst_ = 0, wildSecond_ = 0;
-  int wildCount_ = 0;
-  bool stale_ = true;
-};
+// From this length a text is indexed through a byte per slot.
+constexpr std::size_t kByteSetFrom = 16384;
 
 // Below this many rules a table is searched rule by rule.
 constexpr std::size_t kIndexedTable = 4;
 
 }  // namespace
 
+void PairIndex::Build(TextView text) noexcept {
+  const char16_t* lower = LowerTable();
+  const std::size_t n = text.size();
+  if (n < kByteSetFrom) {
+    pairs_.fill(0);
+    if (n == 0) return;
+    std::uint32_t previous = lower[text[0]];
+    for (std::size_t i = 1; i < n; ++i) {
+      const std::uint32_t current = lower[text[i]];
+      Set(LoweredSlot(previous, current));
+      previous = current;
+    }
+    return;
+  }
+  // A long text marks one byte per slot and packs the bytes into bits at
+  // the end: a plain store per pair, where updating a bit would make each
+  // pair wait for the last update of its word (pairs repeat often). A
+  // marked byte has its top bit set, which is the bit the packing reads.
+  alignas(16) std::array<std::uint8_t, kSlots> seen{};
+  std::uint32_t previous = lower[text[0]];
+  for (std::size_t i = 1; i < n; ++i) {
+    const std::uint32_t current = lower[text[i]];
+    seen[LoweredSlot(previous, current)] = 0x80;
+    previous = current;
+  }
+  for (std::size_t word = 0; word < pairs_.size(); ++word) {
+    const std::uint8_t* bytes = seen.data() + word * 64;
+    std::uint64_t bits = 0;
+#if defined(__SSE2__)
+    for (unsigned q = 0; q < 4; ++q) {
+      const __m128i v = _mm_load_si128(reinterpret_cast<const __m128i*>(bytes + q * 16));
+      bits |= std::uint64_t{static_cast<std::uint16_t>(_mm_movemask_epi8(v))} << (16 * q);
+    }
+#else
+    for (unsigned k = 0; k < 64; ++k) bits |= std::uint64_t{bytes[k] >> 7} << k;
+#endif
+    pairs_[word] = bits;
+  }
+}
+
+bool PairIndex::MayContain(TextView find) const noexcept {
+  const char16_t* lower = LowerTable();
+  for (std::size_t i = 1; i < find.size(); ++i) {
+    const unsigned slot = Slot(lower, find[i - 1], find[i]);
+    if (!(pairs_[slot >> 6] >> (slot & 63) & 1)) return false;
+  }
+  return true;
+}
+
+void PairIndex::Add(char16_t a, char16_t b) noexcept { Set(Slot(LowerTable(), a, b)); }
+
+void PairIndex::Add(TextView piece) noexcept {
+  const char16_t* lower = LowerTable();
+  for (std::size_t i = 1; i < piece.size(); ++i) Set(Slot(lower, piece[i - 1], piece[i]));
+}
+
+void PairIndex::AddEdges(TextView text, std::span<const std::size_t> sites,
+                         std::size_t length) noexcept {
+  const char16_t* lower = LowerTable();
+  const std::size_t n = text.size();
+  for (const std::size_t at : sites) {
+    if (at > 0 && at < n) Set(Slot(lower, text[at - 1], text[at]));
+    if (length > 0 && at + length < n) Set(Slot(lower, text[at + length - 1], text[at + length]));
+  }
+}
+
+bool IndexedText::MayOccur(TextView find) {
+  if (find.size() > text_.size()) return false;
+  if (find.size() < 2) return true;
+  if (!built_) {
+    index_.Build(text_);
+    built_ = true;
+  }
+  if (index_.MayContain(find)) return true;
+#if defined(SKEINLET_CHECK_SKIPS)
+  // The checking build proves every skip: the find text really is absent.
+  if (FindIndex(text_, find, 0, Compare::Text) != TextView::npos) {
+    std::fputs("skeinlet: the pair index skipped a find text that occurs\n", stderr);
+    std::abort();
+  }
+#endif
+  return false;
+}
+
+std::size_t IndexedText::Replace(TextView find, TextView replace, Compare cmp,
+                                 Occurrences occ) {
+  if (find.empty() || !MayOccur(find)) return 0;
+  if (!built_) return ReplaceIn(text_, find, replace, cmp, occ);
+  // Should the replacement fail half-way, the index is built again.
+  built_ = false;
+  const std::size_t count = ReplaceIn(text_, find, replace, cmp, occ, sites_);
+  if (count > 0) {
+    index_.Add(replace);
+    index_.AddEdges(text_, sites_, replace.size());
+  }
+  built_ = true;
+  return count;
+}
+
+void IndexedText::Apply(std::span<const Rule> rules) {
+  for (const Rule& rule : rules) Apply(rule);
+}
+
+bool IndexedText::Has(TextView find, Compare cmp) {
+  return MayOccur(find) && Contains(text_, find, cmp);
+}
+
 void ApplyRules(Text& text, std::span<const Rule> rules) {
   if (rules.size() < kIndexedTable) {
     for (const Rule& rule : rules) ApplyRule(text, rule);
     return;
   }
-  // The index is built when a rule first needs it.
-  PairIndex index;
-  for (const Rule& rule : rules) {
-    if (rule.find.size() >= 2) {
-      if (rule.find.size() > text.size()) continue;
-      if (index.Stale()) index.Build(text);
-      if (!index.MayContain(rule.find)) continue;
-    }
-    if (ApplyRule(text, rule) > 0) index.Replaced(rule.replace);
-  }
+  IndexedText(text).Apply(rules);
 }
 
 bool ApplyGuarded(Text& text, TextView guard, std::span<const Rule> rules,

@@ -30,6 +30,8 @@
 
 #include "text/text.hpp"
 
+#include <array>
+#include <cstdint>
 #include <deque>
 #include <initializer_list>
 #include <span>
@@ -49,6 +51,61 @@ inline constexpr Occurrences kAll = Occurrences::All;
 inline constexpr Occurrences kFirst = Occurrences::First;
 inline constexpr Compare kText = Compare::Text;
 inline constexpr Compare kExact = Compare::Binary;
+
+// Which pairs of adjacent units (lower-cased, hashed into 4096 bits) occur in
+// a text. A find text holding a pair that is not in the index cannot occur,
+// so its search can be skipped; a hash collision only lets a search run.
+class PairIndex {
+ public:
+  void Build(TextView text) noexcept;
+  bool MayContain(TextView find) const noexcept;
+  // Adds the pairs inside `piece`, and the pair of `a` and `b`.
+  void Add(TextView piece) noexcept;
+  void Add(char16_t a, char16_t b) noexcept;
+  // Adds the pairs at both edges of each replacement of `length` units
+  // made at `sites` in `text`.
+  void AddEdges(TextView text, std::span<const std::size_t> sites,
+                std::size_t length) noexcept;
+
+ private:
+  static constexpr std::size_t kSlots = 4096;
+  void Set(unsigned slot) noexcept { pairs_[slot >> 6] |= std::uint64_t{1} << (slot & 63); }
+  std::array<std::uint64_t, kSlots / 64> pairs_{};
+};
+
+// A text searched through its pair index, kept up to date by the
+// replacements made here, so that a sequence of rules, tables and tests on
+// one text builds the index once. Each replacement adds the pairs it can
+// have made: those inside the replacement and those at its two edges. A
+// change made to the text in any other way must be followed by Edited(),
+// which builds the index again when it is next needed.
+class IndexedText {
+ public:
+  explicit IndexedText(Text& text) noexcept : text_(text) {}
+  IndexedText(const IndexedText&) = delete;
+  IndexedText& operator=(const IndexedText&) = delete;
+
+  Text& text() noexcept { return text_; }
+  // ReplaceIn.
+  std::size_t Replace(TextView find, TextView replace, Compare cmp = Compare::Text,
+                      Occurrences occ = Occurrences::All);
+  std::size_t Apply(const Rule& rule) {
+    return Replace(rule.find, rule.replace, rule.compare, rule.occurrences);
+  }
+  void Apply(std::span<const Rule> rules);
+  // Contains.
+  bool Has(TextView find, Compare cmp = Compare::Text);
+  void Edited() noexcept { built_ = false; }
+
+ private:
+  // False only when `find` cannot occur in the text.
+  bool MayOccur(TextView find);
+
+  Text& text_;
+  PairIndex index_;
+  std::vector<std::size_t> sites_;
+  bool built_ = false;
+};
 
 // Applies one rule; returns the number of replacements.
 std::size_t ApplyRule(Text& text, const Rule& rule);

@@ -262,5 +262,84 @@ TEST(ApplyRules, SkippingRulesThatCannotMatchChangesNothing) {
   }
 }
 
+TEST(IndexedText, KeepsEveryPairOfTheTextThroughReplacementsAndEdits) {
+  // A sequence of replacements, tests and outside edits on one text must
+  // give what the plain calls give, and after each step every pair of
+  // units in the text must still be found: in particular the pairs a
+  // replacement forms with its neighbours, and those an empty replacement
+  // forms by joining the units on either side of what it removed.
+  std::mt19937 rng(2024);
+  const TextView units[] = {u"a", u"B", u"b", u"k", u"K", u"\u212A", u"\\", u"<", u" ", u"1", u"\u00e9", u"\u00c9"};
+  auto piece = [&](std::size_t most) {
+    Text t;
+    const std::size_t n = rng() % most;
+    for (std::size_t k = 0; k < n; ++k) t += units[rng() % std::size(units)];
+    return t;
+  };
+  auto everyPairFound = [](IndexedText& indexed) {
+    const Text copy = indexed.text();
+    for (std::size_t i = 0; i + 2 <= copy.size(); ++i)
+      if (!indexed.Has(TextView(copy).substr(i, 2))) return false;
+    return true;
+  };
+  for (int round = 0; round < 400; ++round) {
+    // Some texts are long enough to be indexed through the byte per slot.
+    const bool longText = round % 40 == 0;
+    Text text = piece(longText ? 1 : 60);
+    while (longText && text.size() < 17000) text += units[rng() % std::size(units)];
+    Text plain = text;
+    IndexedText indexed(text);
+    for (int step = 0; step < 40; ++step) {
+      const unsigned what = rng() % 10;
+      if (what < 6) {
+        const Text find = piece(4), with = rng() % 3 == 0 ? Text() : piece(4);
+        const Occurrences occ = rng() % 4 == 0 ? kFirst : kAll;
+        const Compare cmp = rng() % 3 == 0 ? kExact : kText;
+        ASSERT_EQ(indexed.Replace(find, with, cmp, occ), ReplaceIn(plain, find, with, cmp, occ));
+      } else if (what < 9) {
+        const Text find = piece(5);
+        const Compare cmp = rng() % 2 == 0 ? kExact : kText;
+        ASSERT_EQ(indexed.Has(find, cmp), Contains(plain, find, cmp)) << "round " << round;
+      } else {
+        // An edit made directly on the text.
+        const std::size_t at = plain.empty() ? 0 : rng() % plain.size();
+        const Text inserted = piece(5);
+        plain.insert(at, inserted);
+        text.insert(at, inserted);
+        indexed.Edited();
+      }
+      ASSERT_EQ(text, plain) << "round " << round << " step " << step;
+      if (!longText) {
+        ASSERT_TRUE(everyPairFound(indexed)) << "round " << round << " step " << step;
+      }
+    }
+    if (longText) {
+      ASSERT_TRUE(everyPairFound(indexed)) << "round " << round;
+    }
+  }
+}
+
+TEST(IndexedText, ASequenceOfTablesGivesWhatEachTableGives) {
+  // Rules of a later table match only what an earlier table wrote, or
+  // what an earlier table's removal joined together.
+  constexpr Rule kFirstTable[] = {
+      {u"\\par\\pard", u"<p>"}, {u"{}", u""}, {u"x", u"y"}, {u"\\b0", u"</b>"},
+  };
+  constexpr Rule kSecondTable[] = {
+      {u"<p><p>", u"<p>"}, {u"ab", u"[ab]"}, {u"yy", u"z"}, {u"</B>\\i", u"</b><i>"},
+  };
+  const Text start = u"\\par\\pard\\par\\pard a{}b xx \\b0\\i A{}{}B";
+  Text expected = start;
+  ApplyRules(expected, kFirstTable);
+  ApplyRules(expected, kSecondTable);
+  EXPECT_EQ(expected, u"<p> [ab] z </b><i> [ab]");
+
+  Text text = start;
+  IndexedText indexed(text);
+  indexed.Apply(kFirstTable);
+  indexed.Apply(kSecondTable);
+  EXPECT_EQ(text, expected);
+}
+
 }  // namespace
 }  // namespace skeinlet::detail
