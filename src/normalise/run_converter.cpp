@@ -112,11 +112,11 @@ constexpr Rule kParagraphEnds[] = {
     {u"\\'b7\\tab <br> ", u" <br> "},
 };
 
-void ParagraphEnds(Text& run) {
-  if (Has(run, u"\\par }\r\n")) ApplyRules(run, GroupParagraphEnds());
-  if (Has(run, u"\\par }")) ApplyRules(run, InlineParagraphEnds());
-  if (Has(run, u"\\par\r\n}")) ApplyRules(run, LineParagraphEnds());
-  ApplyRules(run, kParagraphEnds);
+void ParagraphEnds(IndexedText& run) {
+  if (run.Has(u"\\par }\r\n")) run.Apply(GroupParagraphEnds());
+  if (run.Has(u"\\par }")) run.Apply(InlineParagraphEnds());
+  if (run.Has(u"\\par\r\n}")) run.Apply(LineParagraphEnds());
+  run.Apply(kParagraphEnds);
 }
 
 // --- Step 5: hidden character groups. ---
@@ -527,12 +527,14 @@ void ConvertRun(RunParts& r) {
       ReplaceIn(run, PictureCloseMark, RightPictureCloseMark, Compare::Text, Occurrences::First);
   }
 
-  // 3. Whole-run rules.
-  ApplyRules(run, kWholeRunRules);
-  ApplyGuarded(run, u"\\par \\lang", LanguageRules());
-  ApplyRules(run, RunTailRules());
-
-  ParagraphEnds(run);  // 4
+  // 3. Whole-run rules, and 4, the paragraph ends, on one index of the run.
+  {
+    IndexedText indexed(run);
+    indexed.Apply(kWholeRunRules);
+    if (indexed.Has(u"\\par \\lang")) indexed.Apply(LanguageRules());
+    indexed.Apply(RunTailRules());
+    ParagraphEnds(indexed);
+  }
 
   // 5. Hidden character groups.
   if (const Pos p = InStr(1, run, u"{\\*\\lchars ([\\'", Compare::Text);

@@ -726,58 +726,62 @@ void TextPassesFirst(RunParts& r) {
     t = DecodeHexEscapes(std::move(t), r.control);
   }
 
+  // Steps 4 to 7 share one index of the text part.
+  IndexedText it(t);
   for (const SpecialWord& s : kSpecialWords) {  // 4
-    R(t, s.escaped, SpecialWordMark);
-    R(t, s.withBlank, s.entity);
-    R(t, s.word, s.entity);
-    R(t, SpecialWordMark, s.escaped);
+    it.Replace(s.escaped, SpecialWordMark);
+    it.Replace(s.withBlank, s.entity);
+    it.Replace(s.word, s.entity);
+    it.Replace(SpecialWordMark, s.escaped);
   }
-  R(t, u"\\\\bullet", SpecialWordMark);
-  R(t, u"\\bullet", u"<li>");
-  R(t, SpecialWordMark, u"\\\\bullet");
-  R(t, EscapedQuoteMark, u"\\\\'");
+  it.Replace(u"\\\\bullet", SpecialWordMark);
+  it.Replace(u"\\bullet", u"<li>");
+  it.Replace(SpecialWordMark, u"\\\\bullet");
+  it.Replace(EscapedQuoteMark, u"\\\\'");
 
   // 5. Line ends and languages.
-  R(t, u"\\\\\r\n\\par ", Text(EscapedBackslashMark) + u"<br>\r\n");
+  it.Replace(u"\\\\\r\n\\par ", Text(EscapedBackslashMark) + u"<br>\r\n");
   RemoveLanguageWords(t, u"\\par \\lang", u" \\lang");
-  R(t, u"\\\\lang", EscapedLangMark);
+  it.Edited();
+  it.Replace(u"\\\\lang", EscapedLangMark);
   RemoveLanguageWords(t, u"\\lang", u"\\lang");
-  R(t, EscapedLangMark, u"\\\\lang");
-  if (HasExact(t, u"\\\\par")) R(t, u"\\\\par", EscapedParMark);
-  ApplyRules(t, kLineEnds);
+  it.Edited();
+  it.Replace(EscapedLangMark, u"\\\\lang");
+  if (it.Has(u"\\\\par", Compare::Binary)) it.Replace(u"\\\\par", EscapedParMark);
+  it.Apply(kLineEnds);
 
   // 6. Inline underline, bold and italic.
-  R(t, u"\\\\ul", EscapedUnderlineMark);
-  R(t, u"\\\\b", EscapedBoldMark);
-  R(t, u"\\\\i", EscapedItalicMark);
-  R(t, u"\\\\lang", EscapedInlineLangMark);
-  if (Has(t, u"\\cf")) ApplyRules(t, ColourBehindFormattingEnds());
-  ApplyRules(t, kUnderline);
-  ApplyRules(t, kBold);
-  ApplyRules(t, kItalic);
-  R(t, EscapedUnderlineMark, u"\\\\ul");
-  R(t, EscapedBoldMark, u"\\\\b");
-  R(t, EscapedItalicMark, u"\\\\i");
-  R(t, u"\\\\cf", EscapedColourMark);
-  R(t, u"\\\\fs", EscapedSizeMark);
-  R(t, u"\\\\f", EscapedFontMark);
-  R(t, u"\\\\expndtw", EscapedSpacingMark);
-  if (Has(t, u"\\cf0")) {
-    R(t, u"\\cf0 ", u"<font COLOR=\"#000000\" >");
-    R(t, u"\\cf0", u"<font COLOR=\"#000000\" >");
+  it.Replace(u"\\\\ul", EscapedUnderlineMark);
+  it.Replace(u"\\\\b", EscapedBoldMark);
+  it.Replace(u"\\\\i", EscapedItalicMark);
+  it.Replace(u"\\\\lang", EscapedInlineLangMark);
+  if (it.Has(u"\\cf")) it.Apply(ColourBehindFormattingEnds());
+  it.Apply(kUnderline);
+  it.Apply(kBold);
+  it.Apply(kItalic);
+  it.Replace(EscapedUnderlineMark, u"\\\\ul");
+  it.Replace(EscapedBoldMark, u"\\\\b");
+  it.Replace(EscapedItalicMark, u"\\\\i");
+  it.Replace(u"\\\\cf", EscapedColourMark);
+  it.Replace(u"\\\\fs", EscapedSizeMark);
+  it.Replace(u"\\\\f", EscapedFontMark);
+  it.Replace(u"\\\\expndtw", EscapedSpacingMark);
+  if (it.Has(u"\\cf0")) {
+    it.Replace(u"\\cf0 ", u"<font COLOR=\"#000000\" >");
+    it.Replace(u"\\cf0", u"<font COLOR=\"#000000\" >");
   }
 
   // 7. Blanks and tabs.
-  R(t, u"\\\\", EscapedBackslashMark);
-  R(t, u"<br>  &#", u"<br> &#");
-  R(t, u"  ", u"&nbsp;&nbsp;");
-  R(t, u"b7\\tab", BulletTabMark);
-  R(t, u"\\tab", Has(r.control, u"\\tx") ? TabStopMark : TextView(u"&nbsp;&nbsp;&nbsp;"));
-  R(t, BulletTabMark, u"b7\\tab");
-  R(t, EscapedParMark, u"\\par");
-  R(t, EscapedTabMark, u"\\tab");
-  R(t, u"\\{", u"{");
-  R(t, u"\\}", u"}");
+  it.Replace(u"\\\\", EscapedBackslashMark);
+  it.Replace(u"<br>  &#", u"<br> &#");
+  it.Replace(u"  ", u"&nbsp;&nbsp;");
+  it.Replace(u"b7\\tab", BulletTabMark);
+  it.Replace(u"\\tab", Has(r.control, u"\\tx") ? TabStopMark : TextView(u"&nbsp;&nbsp;&nbsp;"));
+  it.Replace(BulletTabMark, u"b7\\tab");
+  it.Replace(EscapedParMark, u"\\par");
+  it.Replace(EscapedTabMark, u"\\tab");
+  it.Replace(u"\\{", u"{");
+  it.Replace(u"\\}", u"}");
 }
 
 void TextPassesSecond(RunParts& r) {
@@ -808,40 +812,50 @@ void TextPassesSecond(RunParts& r) {
     }
   }
 
-  // 10. Restorations and remnants of the document head.
-  R(t, u"\\pard", u"</CENTER>");
-  R(t, EscapedPlainMark, u"\\plain\\");
-  R(t, RunPardMark, u"\\pard\\");
-  R(t, EscapedPardMark, u"\\pard\\");
-  R(t, u"Normal;}{\\s1 heading 1;}{\\s2 heading 2;}}", u"");
-  R(t, u"Normal;}}", u"");
+  // 10. Restorations and remnants of the document head. Steps 10 and 11
+  // share one index of the text part.
+  IndexedText it(t);
+  it.Replace(u"\\pard", u"</CENTER>");
+  it.Replace(EscapedPlainMark, u"\\plain\\");
+  it.Replace(RunPardMark, u"\\pard\\");
+  it.Replace(EscapedPardMark, u"\\pard\\");
+  it.Replace(u"Normal;}{\\s1 heading 1;}{\\s2 heading 2;}}", u"");
+  it.Replace(u"Normal;}}", u"");
   for (int f = 1; f <= 9; ++f)
-    R(t, u"{\\pntext\\f" + NumberText(f) + u"\\'B7&nbsp;&nbsp;&nbsp;}", u"<li>");
+    it.Replace(u"{\\pntext\\f" + NumberText(f) + u"\\'B7&nbsp;&nbsp;&nbsp;}", u"<li>");
   InlineSizes(r);
+  it.Edited();
   InlineFaces(r);
+  it.Edited();
   InlineColours(r);
-  if (Has(t, u"\\highlight")) InlineHighlights(t);
-  if (Has(t, u"\\expndtw")) ApplyRules(t, SpacingRemoval());
-  ApplyRules(t, kStrikeSubSuper);
-  ApplyRules(t, kSymbolsAndLines);
+  it.Edited();
+  if (it.Has(u"\\highlight")) {
+    InlineHighlights(t);
+    it.Edited();
+  }
+  if (it.Has(u"\\expndtw")) it.Apply(SpacingRemoval());
+  it.Apply(kStrikeSubSuper);
+  it.Apply(kSymbolsAndLines);
   InlineAlignment(r);
-  R(t, u"\\\\dn", EscapedDownMark);
-  R(t, u"\\\\up", EscapedUpMark);
+  it.Edited();
+  it.Replace(u"\\\\dn", EscapedDownMark);
+  it.Replace(u"\\\\up", EscapedUpMark);
   static const RuleTable raised = RaisedOrLoweredRules(u"\\up", u"<sup>");
   static const RuleTable lowered = RaisedOrLoweredRules(u"\\dn", u"<sub>");
-  if (Has(t, u"\\up")) ApplyRules(t, raised);
-  if (Has(t, u"\\dn")) ApplyRules(t, lowered);
-  R(t, u"\\up0", u"</sup></sub>");
-  R(t, EscapedDownMark, u"\\\\dn");
-  R(t, EscapedUpMark, u"\\\\up");
+  if (it.Has(u"\\up")) it.Apply(raised);
+  if (it.Has(u"\\dn")) it.Apply(lowered);
+  it.Replace(u"\\up0", u"</sup></sub>");
+  it.Replace(EscapedDownMark, u"\\\\dn");
+  it.Replace(EscapedUpMark, u"\\\\up");
 
   // 11. Tables.
   if (CountOccurrences(t, u"\\cellx", Compare::Text) > 3) {
     t = MarkCellBoundaries(std::move(t));
+    it.Edited();
     const Text four = Repeat(CellBoundaryMark, 4);
-    ReplaceIn(t, four, u" <tr><td>", Compare::Binary, Occurrences::First);
+    it.Replace(four, u" <tr><td>", Compare::Binary, Occurrences::First);
   }
-  ApplyRules(t, TableRules());
+  it.Apply(TableRules());
 
   RemoveControlWords(t);  // 12
 }
