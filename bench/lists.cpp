@@ -46,7 +46,8 @@ Text ConvertOnce(const Text& rtf) {
                          clean, name);
 }
 
-void RunListBlocks(Text& rtf) {
+void RunListBlocks(Text& text) {
+  IndexedText rtf(text);
   BlockL1(rtf);
   BlockL2(rtf);
   BlockL3(rtf);

@@ -91,7 +91,7 @@ void RemoveListDefinitions(Text& rtf) {
 
 }  // namespace
 
-void BlockL1(Text& rtf) {
+void BlockL1(IndexedText& rtf) {
   static const RuleTable kRules = [] {
     RuleTable t;
     t.AddFamily(u"\\par {\\pntext\\f0 {N})\\tab}\\b ",
@@ -105,7 +105,7 @@ void BlockL1(Text& rtf) {
   ApplyGuarded(rtf, u"\\par {\\pntext\\f0 ", kRules);
 }
 
-void BlockL2(Text& rtf) {
+void BlockL2(IndexedText& rtf) {
   // Rules 6 and 10 are the same rule, and so are 8 and 13: the rules in
   // between make more of their text.
   static constexpr Rule kRules[] = {
@@ -130,10 +130,10 @@ void BlockL2(Text& rtf) {
       {u"\\par \\pard\\fi-360\\li720\\f1\\fs24 -\\tab\\", u"\\par \\f1\\fs24 -\\tab\\"},
       {u"\\par \\pard\\fi-360\\li720\\f2\\fs24 -\\tab\\", u"\\par \\f2\\fs24 -\\tab\\"},
   };
-  ApplyRules(rtf, kRules);
+  rtf.Apply(kRules);
 }
 
-void BlockL3(Text& rtf) {
+void BlockL3(IndexedText& rtf) {
   // The bullet written as the Unicode escape "\u9679?".
   static constexpr Rule kRules[] = {
       {u"\\par \\pard\\fi720\\tx0\\fs24\\u9679? \\fs15 ", u"\\par \\u9679? \\fs15\\f0 "},
@@ -159,7 +159,7 @@ void BlockL3(Text& rtf) {
   ApplyGuarded(rtf, u"\\u9679?", kRules);
 }
 
-void BlockL4(Text& rtf) {
+void BlockL4(IndexedText& rtf) {
   // Rule 10 finds rule 1's text again wherever a further "\par " stood in
   // front of a result of rules 1 to 9, and writes an escaped brace there.
   static constexpr Rule kRules[] = {
@@ -176,10 +176,10 @@ void BlockL4(Text& rtf) {
       {u"\\par \\highlight1\\lang3079{\\pntext\\f2\\'B7\\tab}", u"\\par {\\pntext\\f2\\'B7\\tab}\\highlight1\\lang3079 "},
       {u"\\fs2  \\fs21  \\b0 ", u"\\fs2\\fs21\\b0  "},
   };
-  ApplyRules(rtf, kRules);
+  rtf.Apply(kRules);
 }
 
-void BlockL5(Text& rtf) {
+void BlockL5(IndexedText& rtf) {
   static constexpr Rule kFirst[] = {
       {u"\\viewkind4\\uc1\\pard{\\pntext\\f1\\'B7\\tab}{\\*\\pn\\pnlvlblt\\pnf1\\pnindent0{\\pntxtb\\'B7}}",
        u"\\viewkind4\\uc1\\pard{\\pntext\\f1\\'B7\\tab}{\\*\\pn\\pnlvlblt\\pnf1\\pnindent0{\\pntxtb\\f1\\'B7}}"},
@@ -224,17 +224,17 @@ void BlockL5(Text& rtf) {
       {u"\\par \\u9679? ", u"\\par \\fi-720{\\pntext\\f1\\'B7\\tab} "},
       {u"\\par \\pard \r\n\\par ", u"\\par \r\n\\par "},
   };
-  ApplyRules(rtf, kFirst);
+  rtf.Apply(kFirst);
   for (const SubBlock& sub : kSubBlocks) {
     const Rule rules[] = {{sub.finds[0], sub.replace},
                           {sub.finds[1], sub.replace},
                           {sub.finds[2], sub.replace}};
     ApplyGuarded(rtf, sub.finds[0], rules);
   }
-  ApplyRules(rtf, kLast);
+  rtf.Apply(kLast);
 }
 
-void BlockL6(Text& rtf) {
+void BlockL6(IndexedText& rtf) {
   static const RuleTable kRules = [] {
     RuleTable t;
     t.AddFamily(u"\\par {\\pntext\\f{N}\\'B7\\tab}}\r\n", u"\\par \r\n", Range(1, 10));
@@ -243,7 +243,7 @@ void BlockL6(Text& rtf) {
   ApplyGuarded(rtf, u"\\par {\\pntext\\f", kRules);
 }
 
-void BlockL7(Text& rtf) {
+void BlockL7(IndexedText& rtf) {
   static const RuleTable kRules = [] {
     RuleTable t;
     t.AddFamily(
@@ -254,7 +254,7 @@ void BlockL7(Text& rtf) {
   ApplyGuarded(rtf, u"\\par \\pard{\\pntext\\f", kRules);
 }
 
-void BlockL8(Text& rtf) {
+void BlockL8(IndexedText& rtf) {
   static constexpr Rule kColourReset[] = {
       {u"\\par \\pard\\cf1 \r\n\\par \\pard", u"\\par \\pard\\cf0 \r\n\\par \\pard"},
       {u"\\par \\pard\\li720\\cf1 \r\n\\par \\pard", u"\\par \\pard\\li720\\cf0 \r\n\\par \\pard"},
@@ -272,11 +272,11 @@ void BlockL8(Text& rtf) {
       {u"\\par \\pard\\fi720\\cf1\\ul \r\n\\par", u"\\par \\pard\\fi720\\ul \r\n\\par \\cf0"},
       {u"\\par \\pard\\fi720\\cf1\\u \r\n\\par", u"\\par \\pard\\fi720\\u \r\n\\par \\cf0"},
   };
-  ApplyRules(rtf, kColourReset);
+  rtf.Apply(kColourReset);
   ApplyGuarded(rtf, u"\\par \\pard\\fi720\\cf1\\", kColourMove);
 }
 
-void BlockL9(Text& rtf) {
+void BlockL9(IndexedText& rtf) {
   static constexpr Rule kBulletGroup[] = {
       {u"tab}{\\*\\pn\\pnlvlblt\\pnf1\\pnindent0{\\pntxtb\\'B7}}\\", u"tab}\\"},
   };
@@ -288,11 +288,11 @@ void BlockL9(Text& rtf) {
       {u"\\par \\pard\\li720\\ulnone\\", u"\\par \\pard\\ulnone\\li720\\"},
       {u"\\par \\pard\\li460\\ulnone\\", u"\\par \\pard\\ulnone\\li460\\"},
   };
-  ApplyRules(rtf, kBulletGroup);
+  rtf.Apply(kBulletGroup);
   ApplyGuarded(rtf, u"\\par \\pard\\li", kUnderlineFirst);
 }
 
-void BlockH1(Text& rtf) {
+void BlockH1(IndexedText& rtf) {
   static const RuleTable kIndented = [] {
     RuleTable t;
     t.AddFamily(u"{\\pntext\\f1 {N}\\tab}\\pard\\li1440\\sa240\\tx1440 {N}\\tab ", u"",
@@ -336,7 +336,7 @@ const std::vector<Text>& ListLabels() {
   return labels;
 }
 
-void BlockL10(Text& rtf) {
+void BlockL10(IndexedText& rtf) {
   static const RuleTable kBulletRepeat = [] {
     RuleTable t;
     t.AddFamily(u"\\par {\\pntext\\f{N}\\'B7\\tab}\\pard\\'b7\\tab ", u"\\par ", Range(1, 20));
@@ -362,12 +362,12 @@ void BlockL10(Text& rtf) {
   }();
   ApplyGuarded(rtf, u"\\par {\\pntext\\f", kBulletRepeat);
   for (const Numbered& b : kNumbered) {
-    if (Contains(rtf, b.guard, Compare::Text) && Contains(rtf, u")\\tab}\\pard ", Compare::Text))
-      ApplyRules(rtf, b.rules);
+    if (rtf.Has(b.guard, Compare::Text) && rtf.Has(u")\\tab}\\pard ", Compare::Text))
+      rtf.Apply(b.rules);
   }
 }
 
-void BlockH2(Text& rtf) {
+void BlockH2(IndexedText& rtf) {
   static const RuleTable kRules = [] {
     RuleTable t;
     t.AddFamily(u"\\pard\\keepn\\s{N} ", u"", Range(0, 5));
@@ -377,7 +377,7 @@ void BlockH2(Text& rtf) {
   ApplyGuarded(rtf, u"\\pard\\keepn\\s", kRules);
 }
 
-void BlockL11(Text& rtf) {
+void BlockL11(IndexedText& rtf) {
   static const RuleTable kRules = [] {
     RuleTable t;
     t.Add(u"\\par {\\pntext\\f1\\'B7\\tab}}\r\n", u"\\par }\r\n");
@@ -394,10 +394,10 @@ void BlockL11(Text& rtf) {
           u"{\\pntext\\f1\\'b7\\tab}");
     return t;
   }();
-  ApplyRules(rtf, kRules);
+  rtf.Apply(kRules);
 }
 
-void BlockL12(Text& rtf) {
+void BlockL12(IndexedText& rtf) {
   static const Text kItemPard = Text(BulletItemMark) + u"\\plain\\pard";
   static const Text kParagraphPard = Text(BulletParagraphMark) + u"\\pard";
   static const RuleTable kItems = [] {
@@ -430,13 +430,13 @@ void BlockL12(Text& rtf) {
   }();
   ApplyGuarded(rtf, u"\\pard{\\pntext\\f", kItems);
   ApplyGuarded(rtf, u"{\\*\\pn\\pnlvlblt", kFonts);
-  RemoveListDefinitions(rtf);
+  RemoveListDefinitions(rtf.Edit());
   ApplyGuarded(rtf, u"{\\pntext\\f", kParagraphs);
-  ApplyRules(rtf, kIndents);
+  rtf.Apply(kIndents);
   ApplyGuarded(rtf, u"{\\*\\pn\\pnlvlblt\\pn", kDefinitions);
 }
 
-void BlockL13(Text& rtf) {
+void BlockL13(IndexedText& rtf) {
   static const RuleTable kRules = [] {
     RuleTable t;
     t.AddFamily(u"{\\pntext\\f{N}\\'B7\\tab}}", BulletItemMark, Range(1, 20));

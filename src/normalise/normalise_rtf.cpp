@@ -38,12 +38,12 @@ const RuleTable& RunBoundaryRules() {
 
 // Step 22: the bullet mark that opens the document body loses the
 // "\plain\pard " after it.
-void TidyBodyBullet(Text& rtf) {
+void TidyBodyBullet(IndexedText& rtf) {
   static const Text find =
       Text(u"\\viewkind4\\uc1") + Text(BulletItemMark) + u"\\plain\\pard ";
   static const Text replace =
       Text(u"\\viewkind4\\uc1 ") + Text(BulletItemMark) + u" ";
-  ReplaceIn(rtf, find, replace, Compare::Text);
+  rtf.Replace(find, replace, Compare::Text);
 }
 
 }  // namespace
@@ -71,9 +71,9 @@ void CutRuns(const Text& rtf, Pos start,
   }
 }
 
-void MarkRunBoundaries(Text& rtf) {
+void MarkRunBoundaries(IndexedText& rtf) {
   for (const Rule& rule : RunBoundaryRules().rules())
-    SkipOnError([&] { ApplyRule(rtf, rule); });
+    SkipOnError([&] { rtf.Apply(rule); });
 }
 
 Text ExpandCaps(Text rtf) {
@@ -116,35 +116,38 @@ void NormaliseRTF(Text& rtf) {
   step([&] {                                                           // 4
     if (Contains(rtf, u"\\caps0 ", Compare::Binary)) rtf = ExpandCaps(std::move(rtf));
   });
-  step([&] { BlockG1(rtf); });                                         // 5
-  step([&] { BlockL1(rtf); });                                         // 6
-  step([&] { BlockL2(rtf); });
-  step([&] { BlockS1(rtf); });                                         // 7
-  step([&] { BlockL3(rtf); });                                         // 8
-  step([&] { BlockT1(rtf); });                                         // 9
-  step([&] { BlockL4(rtf); });                                         // 10
-  step([&] { BlockF1(rtf); });                                         // 11
-  step([&] { BlockL5(rtf); });                                         // 12
-  step([&] { BlockL6(rtf); });
-  step([&] { BlockL7(rtf); });
-  step([&] { BlockL8(rtf); });
-  step([&] { BlockL9(rtf); });
-  step([&] { BlockH1(rtf); });                                         // 13
-  step([&] { BlockL10(rtf); });
-  step([&] { BlockB1(rtf); });                                         // 14
-  step([&] { BlockT2(rtf); });
-  step([&] { StageP5(rtf); });                                         // 15
-  step([&] { BlockH2(rtf); });                                         // 16
-  step([&] { BlockG2(rtf); });                                         // 17
-  step([&] { BlockT3(rtf); });
-  step([&] { BlockL11(rtf); });                                        // 18
-  step([&] { BlockL12(rtf); });
-  MarkRunBoundaries(rtf);                                              // 19
-  step([&] { BlockL13(rtf); });                                        // 20
-  step([&] { BlockD1(rtf); });                                         // 21
-  step([&] { BlockB2(rtf); });
-  step([&] { BlockF2(rtf); });
-  step([&] { TidyBodyBullet(rtf); });                                  // 22
+  // Blocks G1 to F2 and the run boundaries search one index of the text,
+  // kept up to date by their replacements.
+  IndexedText indexed(rtf);
+  step([&] { BlockG1(indexed); });                                         // 5
+  step([&] { BlockL1(indexed); });                                         // 6
+  step([&] { BlockL2(indexed); });
+  step([&] { BlockS1(indexed); });                                         // 7
+  step([&] { BlockL3(indexed); });                                         // 8
+  step([&] { BlockT1(indexed); });                                         // 9
+  step([&] { BlockL4(indexed); });                                         // 10
+  step([&] { BlockF1(indexed); });                                         // 11
+  step([&] { BlockL5(indexed); });                                         // 12
+  step([&] { BlockL6(indexed); });
+  step([&] { BlockL7(indexed); });
+  step([&] { BlockL8(indexed); });
+  step([&] { BlockL9(indexed); });
+  step([&] { BlockH1(indexed); });                                         // 13
+  step([&] { BlockL10(indexed); });
+  step([&] { BlockB1(indexed); });                                         // 14
+  step([&] { BlockT2(indexed); });
+  step([&] { StageP5(indexed.Edit()); });                                         // 15
+  step([&] { BlockH2(indexed); });                                         // 16
+  step([&] { BlockG2(indexed); });                                         // 17
+  step([&] { BlockT3(indexed); });
+  step([&] { BlockL11(indexed); });                                        // 18
+  step([&] { BlockL12(indexed); });
+  MarkRunBoundaries(indexed);                                              // 19
+  step([&] { BlockL13(indexed); });                                        // 20
+  step([&] { BlockD1(indexed); });                                         // 21
+  step([&] { BlockB2(indexed); });
+  step([&] { BlockF2(indexed); });
+  step([&] { TidyBodyBullet(indexed); });                                  // 22
   step([&] { state.ParagraphOpen = u"no"; });                          // 23
   // The runs' HTML is about as long as the RTF they come from (a rich edit
   // document) or shorter (Word's); room for a quarter more up front spares

@@ -9,6 +9,7 @@
 // one run abandons that run only.
 #pragma once
 
+#include "text/rules.hpp"
 #include "text/text.hpp"
 
 #include <functional>
@@ -33,36 +34,36 @@ void StageP2(Text& rtf);  // picture extraction
 void StageP3(Text& rtf);  // picture marking
 void StageP4(Text& rtf);  // object unwrapping
 void StageP5(Text& rtf);  // braces after a picture placeholder
-void BlockG1(Text& rtf);
-void BlockL1(Text& rtf);
-void BlockL2(Text& rtf);
-void BlockS1(Text& rtf);
-void BlockL3(Text& rtf);
-void BlockT1(Text& rtf);
-void BlockL4(Text& rtf);
-void BlockF1(Text& rtf);
-void BlockL5(Text& rtf);
-void BlockL6(Text& rtf);
-void BlockL7(Text& rtf);
-void BlockL8(Text& rtf);
-void BlockL9(Text& rtf);
-void BlockH1(Text& rtf);
-void BlockL10(Text& rtf);
-void BlockB1(Text& rtf);
-void BlockT2(Text& rtf);
-void BlockH2(Text& rtf);
-void BlockG2(Text& rtf);
-void BlockT3(Text& rtf);
-void BlockL11(Text& rtf);
-void BlockL12(Text& rtf);
-void BlockL13(Text& rtf);
-void BlockD1(Text& rtf);
-void BlockB2(Text& rtf);
-void BlockF2(Text& rtf);
+void BlockG1(IndexedText& rtf);
+void BlockL1(IndexedText& rtf);
+void BlockL2(IndexedText& rtf);
+void BlockS1(IndexedText& rtf);
+void BlockL3(IndexedText& rtf);
+void BlockT1(IndexedText& rtf);
+void BlockL4(IndexedText& rtf);
+void BlockF1(IndexedText& rtf);
+void BlockL5(IndexedText& rtf);
+void BlockL6(IndexedText& rtf);
+void BlockL7(IndexedText& rtf);
+void BlockL8(IndexedText& rtf);
+void BlockL9(IndexedText& rtf);
+void BlockH1(IndexedText& rtf);
+void BlockL10(IndexedText& rtf);
+void BlockB1(IndexedText& rtf);
+void BlockT2(IndexedText& rtf);
+void BlockH2(IndexedText& rtf);
+void BlockG2(IndexedText& rtf);
+void BlockT3(IndexedText& rtf);
+void BlockL11(IndexedText& rtf);
+void BlockL12(IndexedText& rtf);
+void BlockL13(IndexedText& rtf);
+void BlockD1(IndexedText& rtf);
+void BlockB2(IndexedText& rtf);
+void BlockF2(IndexedText& rtf);
 
 // Step 19: every paragraph starts a run; literal "\\plain\\" and
 // "\\pard\\" of the document text are protected.
-void MarkRunBoundaries(Text& rtf);
+void MarkRunBoundaries(IndexedText& rtf);
 
 // Step 24: cuts the text into runs at every "\plain\" (case-sensitive)
 // from `start` (ColourTableEnd, measured on the document head before the

@@ -12,7 +12,8 @@ constexpr int kBorderWidths[] = {10, 30, 40, 50, 60, 70, 80, 90};
 
 }  // namespace
 
-void BlockG1(Text& rtf) {
+void BlockG1(IndexedText& indexed) {
+  Text& rtf = indexed.Edit();
   // A short "Riched" generator group goes; a long one is not a group we know.
   {
     const Pos p = InStr(1, rtf, u"{\\*\\generator Riched", Compare::Text);
@@ -35,7 +36,7 @@ void BlockG1(Text& rtf) {
   }
 }
 
-void BlockS1(Text& rtf) {
+void BlockS1(IndexedText& rtf) {
   static constexpr Rule kRules[] = {
       {u"\\par \\lang1036 ", u"\\par "},
       {u"\\par \\lang2057 ", u"\\par "},
@@ -43,10 +44,10 @@ void BlockS1(Text& rtf) {
       {u">\\cf1\\ulnone ", u"> \\cf1\\ulnone "},
       {u">\\ulnone ", u"> \\ulnone "},
   };
-  ApplyRules(rtf, kRules);
+  rtf.Apply(kRules);
 }
 
-void BlockT1(Text& rtf) {
+void BlockT1(IndexedText& rtf) {
   // " \endtable" after the last row end before a new paragraph definition.
   static constexpr Rule kRules[] = {
       {u"\\cell\\row\r\n\\pard\\", u"\\cell\\row \\endtable\r\n\\pard\\"},
@@ -64,20 +65,20 @@ void BlockT1(Text& rtf) {
       {u"\\cell\\row \r\n\\protect\\pard\\", u"\\cell\\row \\endtable\r\n\\pard\\"},
       {u"\\cell \\row \r\n\\protect\\pard\\", u"\\cell \\row \\endtable\r\n\\pard\\"},
   };
-  ApplyRules(rtf, kRules);
+  rtf.Apply(kRules);
 }
 
-void BlockF1(Text& rtf) {
+void BlockF1(IndexedText& rtf) {
   // The blank ends the size word, as later passes expect.
   static const RuleTable kRules = [] {
     RuleTable t;
     t.AddFamily(u"\\fs{N}\"", u"\\fs{N} \"", Range(1, 30));
     return t;
   }();
-  ApplyRules(rtf, kRules);
+  rtf.Apply(kRules);
 }
 
-void BlockB1(Text& rtf) {
+void BlockB1(IndexedText& rtf) {
   static const RuleTable kBordered = [] {
     RuleTable t;
     t.AddFamily(u"{\\pntext\\f1 {N}\\tab}\\pard\\brdrt\\brdrs", u"", Range(1, 19));
@@ -103,7 +104,7 @@ void BlockB1(Text& rtf) {
   ApplyGuarded(rtf, u"\\tab}\\pard\\brdrt", kTopBorder);
 }
 
-void BlockT2(Text& rtf) {
+void BlockT2(IndexedText& rtf) {
   static constexpr Rule kRules[] = {
       {u"\\trowd\\trgaph108\\trleft-108\\cellx3605\\cellx6000\\cellx10188\\pard\\intbl\\b ",
        u"\\trowd\\trgaph108\\trleft-108\\cellx3605\\cellx6000\\cellx10188\\intbl\\b "},
@@ -112,34 +113,34 @@ void BlockT2(Text& rtf) {
       {u"\\trowd\\trgaph108\\trleft-108\\cellx3605\\cellx6000\\cellx10188\\pard\\intbl\\i ",
        u"\\trowd\\trgaph108\\trleft-108\\cellx3605\\cellx6000\\cellx10188\\intbl\\i "},
   };
-  ApplyRules(rtf, kRules);
+  rtf.Apply(kRules);
 }
 
-void BlockG2(Text& rtf) {
+void BlockG2(IndexedText& rtf) {
   static constexpr Rule kRules[] = {
       {u"{\\*\\generator Riched20 5.40.11.2210;}", u""},
   };
-  ApplyRules(rtf, kRules);
+  rtf.Apply(kRules);
 }
 
-void BlockT3(Text& rtf) {
+void BlockT3(IndexedText& rtf) {
   static constexpr Rule kRules[] = {
       {u"\\row\r\n\\pard\\", u"\\row\r\n\\par \\pard\\"},
   };
-  ApplyRules(rtf, kRules);
+  rtf.Apply(kRules);
 }
 
-void BlockD1(Text& rtf) {
+void BlockD1(IndexedText& rtf) {
   static constexpr Rule kRules[] = {
       {u" \\deflang1033\\pard\\plain\\", u" \\pard\\plain\\deflang1033\\"},
       {u" \\deflang1033\\plain\\pard\\", u" \\plain\\pard\\deflang1033\\"},
       {u" \\deflang2057\\pard\\plain\\", u" \\pard\\plain\\deflang2057\\"},
       {u" \\deflang2057\\plain\\pard\\", u" \\plain\\pard\\deflang2057\\"},
   };
-  ApplyRules(rtf, kRules);
+  rtf.Apply(kRules);
 }
 
-void BlockB2(Text& rtf) {
+void BlockB2(IndexedText& rtf) {
   static const RuleTable kRules = [] {
     RuleTable t;
     t.AddFamily(u"\\brsp{N} ", u"\\brsp20 ", kBorderWidths);
@@ -150,7 +151,7 @@ void BlockB2(Text& rtf) {
   ApplyGuarded(rtf, u"\\brdrl\\brdrs\\", kRules);
 }
 
-void BlockF2(Text& rtf) {
+void BlockF2(IndexedText& rtf) {
   // Two blanks after the first switch in every find text, two at the end of
   // every replacement.
   static constexpr Rule kRules[] = {
@@ -162,7 +163,7 @@ void BlockF2(Text& rtf) {
       {u"\\f0  \\i\\f1 ", u"\\i\\f1  "},
       {u"\\i0\\f1  \\f0 ", u"\\i0\\f0  "},
   };
-  if (Len(rtf) < 10000) ApplyRules(rtf, kRules);
+  if (Len(rtf.text()) < 10000) rtf.Apply(kRules);
 }
 
 }  // namespace skeinlet::detail

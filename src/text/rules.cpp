@@ -156,6 +156,13 @@ bool ApplyGuarded(Text& text, TextView guard, std::span<const Rule> rules,
   return true;
 }
 
+bool ApplyGuarded(IndexedText& text, TextView guard, std::span<const Rule> rules,
+                  Compare guardCompare) {
+  if (!text.Has(guard, guardCompare)) return false;
+  text.Apply(rules);
+  return true;
+}
+
 std::vector<int> Range(int first, int last) {
   std::vector<int> values;
   const int step = first <= last ? 1 : -1;

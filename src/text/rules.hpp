@@ -96,6 +96,12 @@ class IndexedText {
   // Contains.
   bool Has(TextView find, Compare cmp = Compare::Text);
   void Edited() noexcept { built_ = false; }
+  // The text, to be changed in another way: the index is built again when
+  // it is next needed, even if the change fails half-way.
+  Text& Edit() noexcept {
+    built_ = false;
+    return text_;
+  }
 
  private:
   // False only when `find` cannot occur in the text.
@@ -114,6 +120,9 @@ void ApplyRules(Text& text, std::span<const Rule> rules);
 // Runs the rules only when `guard` occurs in the text, tested once before
 // the first rule. Returns whether the guard held.
 bool ApplyGuarded(Text& text, TextView guard, std::span<const Rule> rules,
+                  Compare guardCompare = Compare::Text);
+
+bool ApplyGuarded(IndexedText& text, TextView guard, std::span<const Rule> rules,
                   Compare guardCompare = Compare::Text);
 
 // The values a family's number takes, in order: Range(1, 9) is 1..9,

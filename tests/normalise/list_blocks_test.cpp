@@ -12,15 +12,16 @@
 namespace skeinlet::detail {
 namespace {
 
-Text Apply(void (*block)(Text&), Text rtf) {
-  block(rtf);
+Text Apply(void (*block)(IndexedText&), Text rtf) {
+  IndexedText indexed(rtf);
+  block(indexed);
   return rtf;
 }
 
 Text Num(int n) { return NumberText(n); }
 
 // How many of the given texts a block rewrites, each tried on its own.
-int Rewritten(void (*block)(Text&), const std::vector<Text>& texts) {
+int Rewritten(void (*block)(IndexedText&), const std::vector<Text>& texts) {
   int n = 0;
   for (const Text& t : texts) n += Apply(block, t) != t;
   return n;
@@ -238,7 +239,8 @@ TEST(ListBlocks, L12CutMatchesTheStepByStepCut) {
     for (int i = 0; i < n; ++i) t += pieces[rng() % pieces.size()];
     // Only the cut of step 3 can change such a text.
     Text viaBlock = t;
-    BlockL12(viaBlock);
+    IndexedText indexed(viaBlock);
+    BlockL12(indexed);
     ASSERT_EQ(viaBlock, CutDefinitionsPlainly(t)) << ToUtf8(t);
   }
 }

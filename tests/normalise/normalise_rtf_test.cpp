@@ -17,7 +17,8 @@ std::vector<Text> Runs(const Text& rtf, Pos start) {
 }
 
 Text Boundaries(Text rtf) {
-  MarkRunBoundaries(rtf);
+  IndexedText indexed(rtf);
+  MarkRunBoundaries(indexed);
   return rtf;
 }
 

@@ -5,8 +5,9 @@
 namespace skeinlet::detail {
 namespace {
 
-Text Apply(void (*block)(Text&), Text rtf) {
-  block(rtf);
+Text Apply(void (*block)(IndexedText&), Text rtf) {
+  IndexedText indexed(rtf);
+  block(indexed);
   return rtf;
 }
 
