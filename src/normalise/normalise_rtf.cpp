@@ -116,38 +116,38 @@ void NormaliseRTF(Text& rtf) {
   step([&] {                                                           // 4
     if (Contains(rtf, u"\\caps0 ", Compare::Binary)) rtf = ExpandCaps(std::move(rtf));
   });
-  // Blocks G1 to F2 and the run boundaries search one index of the text,
-  // kept up to date by their replacements.
+  // Steps 5 to 22 search one index of the text, kept up to date by their
+  // replacements.
   IndexedText indexed(rtf);
-  step([&] { BlockG1(indexed); });                                         // 5
-  step([&] { BlockL1(indexed); });                                         // 6
+  step([&] { BlockG1(indexed); });                                     // 5
+  step([&] { BlockL1(indexed); });                                     // 6
   step([&] { BlockL2(indexed); });
-  step([&] { BlockS1(indexed); });                                         // 7
-  step([&] { BlockL3(indexed); });                                         // 8
-  step([&] { BlockT1(indexed); });                                         // 9
-  step([&] { BlockL4(indexed); });                                         // 10
-  step([&] { BlockF1(indexed); });                                         // 11
-  step([&] { BlockL5(indexed); });                                         // 12
+  step([&] { BlockS1(indexed); });                                     // 7
+  step([&] { BlockL3(indexed); });                                     // 8
+  step([&] { BlockT1(indexed); });                                     // 9
+  step([&] { BlockL4(indexed); });                                     // 10
+  step([&] { BlockF1(indexed); });                                     // 11
+  step([&] { BlockL5(indexed); });                                     // 12
   step([&] { BlockL6(indexed); });
   step([&] { BlockL7(indexed); });
   step([&] { BlockL8(indexed); });
   step([&] { BlockL9(indexed); });
-  step([&] { BlockH1(indexed); });                                         // 13
+  step([&] { BlockH1(indexed); });                                     // 13
   step([&] { BlockL10(indexed); });
-  step([&] { BlockB1(indexed); });                                         // 14
+  step([&] { BlockB1(indexed); });                                     // 14
   step([&] { BlockT2(indexed); });
-  step([&] { StageP5(indexed.Edit()); });                                         // 15
-  step([&] { BlockH2(indexed); });                                         // 16
-  step([&] { BlockG2(indexed); });                                         // 17
+  step([&] { StageP5(indexed.Edit()); });                              // 15
+  step([&] { BlockH2(indexed); });                                     // 16
+  step([&] { BlockG2(indexed); });                                     // 17
   step([&] { BlockT3(indexed); });
-  step([&] { BlockL11(indexed); });                                        // 18
+  step([&] { BlockL11(indexed); });                                    // 18
   step([&] { BlockL12(indexed); });
-  MarkRunBoundaries(indexed);                                              // 19
-  step([&] { BlockL13(indexed); });                                        // 20
-  step([&] { BlockD1(indexed); });                                         // 21
+  MarkRunBoundaries(indexed);                                          // 19
+  step([&] { BlockL13(indexed); });                                    // 20
+  step([&] { BlockD1(indexed); });                                     // 21
   step([&] { BlockB2(indexed); });
   step([&] { BlockF2(indexed); });
-  step([&] { TidyBodyBullet(indexed); });                                  // 22
+  step([&] { TidyBodyBullet(indexed); });                              // 22
   step([&] { state.ParagraphOpen = u"no"; });                          // 23
   // The runs' HTML is about as long as the RTF they come from (a rich edit
   // document) or shorter (Word's); room for a quarter more up front spares
