@@ -134,6 +134,7 @@ void RunStage(benchmark::State& state, const std::string& doc, int number, Stage
   EngineCall call = a.Call();
   for (auto _ : state) {
     State().HtmlOut = input;
+    call.Html.Edited();
     if (stage) stage(call);
     benchmark::DoNotOptimize(State().HtmlOut.data());
   }

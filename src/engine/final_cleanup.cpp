@@ -94,30 +94,31 @@ constexpr Rule kSpacersAndCellWidths[] = {
 }  // namespace
 
 void Stage26FinalCleanupEntities(EngineCall& call) {
-  Text& html = call.State.HtmlOut;
+  IndexedText& html = call.Html;
   // List ends that no list start is left to match.
-  if (Contains(html, u"</ul></ul></ul></ul>", kText) && !Contains(html, u"<ul>", kText))
-    ReplaceIn(html, u"</ul></ul></ul></ul>", u"", kText);
-  if (!Contains(html, u"<center>", kText)) ReplaceIn(html, u"</center>", u"", kText);
-  ReplaceIn(html, TabStopMark, u"&nbsp;&nbsp;&nbsp;", kText);
-  ApplyRules(html, kCharacterEntities);
+  if (html.Has(u"</ul></ul></ul></ul>", kText) && !html.Has(u"<ul>", kText))
+    html.Replace(u"</ul></ul></ul></ul>", u"", kText);
+  if (!html.Has(u"<center>", kText)) html.Replace(u"</center>", u"", kText);
+  html.Replace(TabStopMark, u"&nbsp;&nbsp;&nbsp;", kText);
+  html.Apply(kCharacterEntities);
 }
 
 void Stage27TrailingEmptyCells(EngineCall& call) {
-  Text& html = call.State.HtmlOut;
+  IndexedText& html = call.Html;
   // Only a table written with many empty trailing cells is worth the ten
   // searches; a few such rows are left as they are.
-  if (CountOccurrences(html, kManyEmptyCellsRowEnd, kText) < 5) return;
-  ApplyRules(html, kTrailingEmptyCells);
+  if (!html.Has(kManyEmptyCellsRowEnd, kText) ||
+      CountOccurrences(html.text(), kManyEmptyCellsRowEnd, kText) < 5)
+    return;
+  html.Apply(kTrailingEmptyCells);
 }
 
 void Stage28QuotesSpacersCellWidths(EngineCall& call) {
   static const RuleTable kTable = RuleTable::FromNotation(kSpacersAndCellWidths);
-  Text& html = call.State.HtmlOut;
   // A page that already writes its quotes as references gets its low
   // quotes written the same way.
-  ApplyGuarded(html, u"&ldquo;", kLowQuotes);
-  ApplyRules(html, kTable);
+  ApplyGuarded(call.Html, u"&ldquo;", kLowQuotes);
+  call.Html.Apply(kTable);
 }
 
 }  // namespace skeinlet::detail

@@ -20,7 +20,7 @@ struct GuardedBlock {
   RuleTable rules;
 };
 
-void ApplyBlock(Text& html, const GuardedBlock& block) {
+void ApplyBlock(IndexedText& html, const GuardedBlock& block) {
   ApplyGuarded(html, block.marker, block.rules);
 }
 
@@ -59,7 +59,7 @@ void Stage15NumberedIndentation(EngineCall& call) {
     }
     return blocks;
   }();
-  for (const GuardedBlock& b : kBlocks) ApplyBlock(call.State.HtmlOut, b);
+  for (const GuardedBlock& b : kBlocks) ApplyBlock(call.Html, b);
 }
 
 void Stage16BulletFixups(EngineCall& call) {
@@ -72,7 +72,7 @@ void Stage16BulletFixups(EngineCall& call) {
       {u"<font COLOR=\"#000000\"></u>", u"</u><font COLOR=\"#000000\">", kAll, kText},
   };
   static const RuleTable kTable = RuleTable::FromNotation(kRules);
-  ApplyRules(call.State.HtmlOut, kTable);
+  call.Html.Apply(kTable);
 }
 
 void Stage19ListCleanupFirst(EngineCall& call) {
@@ -109,7 +109,7 @@ void Stage19ListCleanupFirst(EngineCall& call) {
        u">&nbsp;&nbsp;&nbsp;&nbsp;&nbsp;&nbsp;§&nbsp;<", kAll, kText},
   };
   static const RuleTable kTable = RuleTable::FromNotation(kRules);
-  ApplyRules(call.State.HtmlOut, kTable);
+  call.Html.Apply(kTable);
 }
 
 void Stage20SectionSignBullets(EngineCall& call) {
@@ -121,7 +121,7 @@ void Stage20SectionSignBullets(EngineCall& call) {
        kAll, kText},
   };
   static const RuleTable kTable = RuleTable::FromNotation(kRules);
-  ApplyGuarded(call.State.HtmlOut, u"§&nbsp;", kTable);
+  ApplyGuarded(call.Html, u"§&nbsp;", kTable);
 }
 
 void Stage21ListCleanupSecond(EngineCall& call) {
@@ -152,7 +152,7 @@ void Stage21ListCleanupSecond(EngineCall& call) {
       {u"{SP}><ul></li></li><u><font{SP}", u"{SP}></li></li><li><u><font{SP}", kAll, kText},
   };
   static const RuleTable kTable = RuleTable::FromNotation(kRules);
-  ApplyRules(call.State.HtmlOut, kTable);
+  call.Html.Apply(kTable);
 }
 
 void Stage22BoldNumberedLists(EngineCall& call) {
@@ -178,8 +178,8 @@ void Stage22BoldNumberedLists(EngineCall& call) {
     }
     return blocks;
   }();
-  ApplyBlock(call.State.HtmlOut, kBoldGap);
-  for (const GuardedBlock& b : kNumbered) ApplyBlock(call.State.HtmlOut, b);
+  ApplyBlock(call.Html, kBoldGap);
+  for (const GuardedBlock& b : kNumbered) ApplyBlock(call.Html, b);
 }
 
 void Stage23ListCleanupThird(EngineCall& call) {
@@ -234,10 +234,10 @@ void Stage23ListCleanupThird(EngineCall& call) {
       ExpandNotation(u"<br> <li></li>&nbsp;&nbsp;&nbsp;&nbsp;<font{SP}"),
       RuleTable::FromNotation(kEmptyItem)};
   static const RuleTable kRestTable = RuleTable::FromNotation(kRest);
-  Text& html = call.State.HtmlOut;
-  ApplyRules(html, kFirstTable);
+  IndexedText& html = call.Html;
+  html.Apply(kFirstTable);
   ApplyBlock(html, kEmptyItemBlock);
-  ApplyRules(html, kRestTable);
+  html.Apply(kRestTable);
 }
 
 void Stage24NumberedIndentationLast(EngineCall& call) {
@@ -254,7 +254,7 @@ void Stage24NumberedIndentationLast(EngineCall& call) {
         t.Add(u"<br> </font></u></u>&nbsp;&nbsp;<", u"<br> </font></u></u><");
         return t;
       }()};
-  ApplyBlock(call.State.HtmlOut, kBlock);
+  ApplyBlock(call.Html, kBlock);
 }
 
 }  // namespace skeinlet::detail

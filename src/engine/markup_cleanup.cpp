@@ -123,12 +123,12 @@ constexpr Rule kMarkupCleanupSecond[] = {
 
 void Stage08MarkupCleanupFirst(EngineCall& call) {
   static const RuleTable kTable = RuleTable::FromNotation(kMarkupCleanupFirst);
-  ApplyRules(call.State.HtmlOut, kTable);
+  call.Html.Apply(kTable);
 }
 
 void Stage12MarkupCleanupSecond(EngineCall& call) {
   static const RuleTable kTable = RuleTable::FromNotation(kMarkupCleanupSecond);
-  ApplyRules(call.State.HtmlOut, kTable);
+  call.Html.Apply(kTable);
 }
 
 }  // namespace skeinlet::detail

@@ -21,11 +21,13 @@ constexpr TextView kCloseMarkCore = PictureCloseMark.substr(0, PictureCloseMark.
 }  // namespace
 
 void Stage05FirstCleanup(EngineCall& call) {
-  ApplyRules(call.State.HtmlOut, kFirstCleanup);
+  // Two rules: plain searches cost less than building the index, which
+  // the links stage would make stale at once.
+  ApplyRules(call.Html.Edit(), kFirstCleanup);
 }
 
 void Stage06Links(EngineCall& call) {
-  Text& html = call.State.HtmlOut;
+  Text& html = call.Html.Edit();
   if (LCase(call.Links) == u"yes") {
     BuildLinkPrefixes();
     BuildLinkTerminators();
@@ -40,35 +42,32 @@ void Stage06Links(EngineCall& call) {
 }
 
 void Stage07Placeholders(EngineCall& call) {
-  Text& html = call.State.HtmlOut;
-  ReplaceIn(html, PathSeparatorMark, u"\\", Compare::Text);
-  ReplaceIn(html, kOpenMarkCore, u"<img border=\"0\" src=\"file:///", Compare::Text);
+  IndexedText& html = call.Html;
+  html.Replace(PathSeparatorMark, u"\\", Compare::Text);
+  html.Replace(kOpenMarkCore, u"<img border=\"0\" src=\"file:///", Compare::Text);
   // The right-aligned picture's close mark first: the plain one is its
   // start.
-  ReplaceIn(html, RightPictureCloseMark, u"\"><p align=\"left\">", Compare::Text);
-  ReplaceIn(html, kCloseMarkCore,
-            call.State.EquationSeen == u"yes" ? u"\"></center>" : u"\">",
-            Compare::Text);
+  html.Replace(RightPictureCloseMark, u"\"><p align=\"left\">", Compare::Text);
+  html.Replace(kCloseMarkCore, call.State.EquationSeen == u"yes" ? u"\"></center>" : u"\">",
+               Compare::Text);
 }
 
 void Stage17LinkMarkup(EngineCall& call) {
-  Text& html = call.State.HtmlOut;
+  Text& html = call.Html.Edit();
   html = TidyUnderlinedLinks(std::move(html));
   html = LinkUnderlinedAddresses(std::move(html));
 }
 
 void Stage18DefaultFont(EngineCall& call) {
   ConversionState& state = call.State;
-  Text& html = state.HtmlOut;
-  if (Contains(html, u"<font face=\"", Compare::Text)) return;
+  IndexedText& html = call.Html;
+  if (html.Has(u"<font face=\"", Compare::Text)) return;
   if (state.FontCount <= 0) return;
   const Text face = Trim(state.FontNames[0]);
   if (face.empty()) return;
   const Text body = u"<BODY BGCOLOR=\"#" + call.Colour + u"\">";
-  ReplaceIn(html, body, body + u"<font face=\"" + face + u"\">", Compare::Text,
-            Occurrences::First);
-  ReplaceIn(html, u"</body>", u"</font>\r\n</body>", Compare::Text,
-            Occurrences::First);
+  html.Replace(body, body + u"<font face=\"" + face + u"\">", Compare::Text, Occurrences::First);
+  html.Replace(u"</body>", u"</font>\r\n</body>", Compare::Text, Occurrences::First);
 }
 
 }  // namespace skeinlet::detail

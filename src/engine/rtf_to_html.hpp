@@ -11,6 +11,7 @@
 #pragma once
 
 #include "engine/state.hpp"
+#include "text/rules.hpp"
 #include "text/text.hpp"
 
 namespace skeinlet::detail {
@@ -29,6 +30,12 @@ struct EngineCall {
   Text& ImageName;
   Text& Mode;
   ConversionState& State;
+  // HtmlOut, searched by the stages from 5 on through one pair index that
+  // their replacements keep up to date. A stage that changes HtmlOut in any
+  // other way takes it from Html.Edit(), so that the index is built again
+  // when it is next needed; so does a caller that sets HtmlOut between two
+  // stages (or it calls Html.Edited()).
+  IndexedText Html{State.HtmlOut};
 };
 
 Text RtfToHtml(Text& mRTF_Text, Text& mHTML_Title, Text& mHTML_Colour,

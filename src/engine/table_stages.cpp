@@ -31,18 +31,19 @@ void Stage09CellWidthTables(EngineCall& call) {
       {u">\\cellx930<", u">" SKEINLET_TABLE_OPEN u"<tr><td><"},
       {u">\\cellx1890<", u">" SKEINLET_TABLE_OPEN u"<tr><td><"},
   };
-  Text& html = call.State.HtmlOut;
-  ApplyRules(html, kFixedWidths);
+  IndexedText& indexed = call.Html;
+  indexed.Apply(kFixedWidths);
 
   // Only the width at the first ">\cellx" is handled, and only when at most
   // four characters stand between it and a font tag.
+  if (!indexed.Has(u">\\cellx")) return;
+  const Text& html = indexed.text();
   const Pos p = InStr(1, html, u">\\cellx", Compare::Text);
   if (p <= 20) return;
   const Pos q = InStr(p, html, u"<font ", Compare::Text);
   if (!(q > p && q < p + 12)) return;
   const Text mark = Mid(html, p, q - p);
-  ReplaceIn(html, mark + u"<", Text(u">") + Text(TableOpenTag) + u"<tr><td><",
-            Compare::Text);
+  indexed.Replace(mark + u"<", Text(u">") + Text(TableOpenTag) + u"<tr><td><", Compare::Text);
 }
 
 void Stage10TableFontOrder(EngineCall& call) {
@@ -63,15 +64,14 @@ void Stage10TableFontOrder(EngineCall& call) {
       {u"</td></tr>{CRLF}</font><b><f", u"</td></tr>{CRLF}<tr><td></font><b><f"},
   };
   static const RuleTable kTable = RuleTable::FromNotation(kRules);
-  ApplyRules(call.State.HtmlOut, kTable);
+  call.Html.Apply(kTable);
 }
 
 void Stage11LoneTableClose(EngineCall& call) {
-  Text& html = call.State.HtmlOut;
-  if (!Contains(html, u"</table>", Compare::Text) || Contains(html, u"<table", Compare::Text))
-    return;
+  IndexedText& html = call.Html;
+  if (!html.Has(u"</table>", Compare::Text) || html.Has(u"<table", Compare::Text)) return;
   const Text body = ExpandNotation(u"<BODY BGCOLOR=\"#{COLOUR}\">", call.Colour);
-  ReplaceIn(html, body, body + Text(TableOpenTag), Compare::Text, Occurrences::First);
+  html.Replace(body, body + Text(TableOpenTag), Compare::Text, Occurrences::First);
 }
 
 void Stage13RowEmphasisAndRepair(EngineCall& call) {
@@ -93,10 +93,11 @@ void Stage13RowEmphasisAndRepair(EngineCall& call) {
       {u"</td></tr>{CRLF}<b><tr>{SP}", u"</td></tr>{CRLF}<tr><td><b>"},
   };
   static const RuleTable kTable = RuleTable::FromNotation(kRules);
-  Text& html = call.State.HtmlOut;
-  if (!Contains(html, u"<table", Compare::Text) || !Contains(html, u"</table>", Compare::Text))
+  IndexedText& indexed = call.Html;
+  if (!indexed.Has(u"<table", Compare::Text) || !indexed.Has(u"</table>", Compare::Text))
     return;
-  ApplyRules(html, kTable);
+  indexed.Apply(kTable);
+  Text& html = indexed.Edit();
   html = RepairHTMLTables(html, kRepairFillEmptyCells);
 }
 
@@ -105,14 +106,16 @@ void Stage14LeftoverMarkers(EngineCall& call) {
       {u"\\ÎôÎôÎô", u""},
       {u">\\cellx10205<", u"><"},
   };
-  ApplyRules(call.State.HtmlOut, kRules);
+  call.Html.Apply(kRules);
 }
 
 void Stage25CellFormatting(EngineCall& call) {
-  Text& html = call.State.HtmlOut;
-  const Pos opens = CountOccurrences(html, u"<table", Compare::Text);
-  const Pos closes = CountOccurrences(html, u"</table>", Compare::Text);
+  if (!call.Html.Has(u"<table", Compare::Text)) return;
+  const Text& found = call.Html.text();
+  const Pos opens = CountOccurrences(found, u"<table", Compare::Text);
+  const Pos closes = CountOccurrences(found, u"</table>", Compare::Text);
   if (opens == 0 || opens != closes) return;
+  Text& html = call.Html.Edit();
 
   // Each round starts where the last "</table>" was found before its table
   // was replaced, so the position moves forward every round; the bound only

@@ -16,6 +16,7 @@ struct StageRun {
 
   Text Run(void (*stage)(EngineCall&), Text html) {
     state.HtmlOut = std::move(html);
+    call.Html.Edited();
     stage(call);
     return state.HtmlOut;
   }
