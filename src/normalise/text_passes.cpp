@@ -145,13 +145,15 @@ constexpr Rule kLineEnds[] = {
 
 // Removes, while `probe` occurs (exact), the first `word` and the digits
 // after it up to the next backslash or blank.
-void RemoveLanguageWords(Text& t, TextView probe, TextView word) {
-  while (HasExact(t, probe)) {
+void RemoveLanguageWords(IndexedText& it, TextView probe, TextView word) {
+  Text& t = it.text();
+  while (it.Has(probe, Compare::Binary)) {
     const std::size_t at = t.find(word);
     if (at == Text::npos) return;
     std::size_t end = at + word.size();
     while (end < t.size() && t[end] != u'\\' && t[end] != u' ') ++end;
     t.erase(at, end - at);
+    it.Replaced(at, 0);
   }
 }
 
@@ -216,16 +218,16 @@ void ForEachSwitch(Text& t, TextView word, Visit visit) {
 
 // The switch before two non-breaking spaces and a reference, before one
 // non-breaking space, before a blank, and before a backslash becomes the tag.
-void ReplaceSwitchForms(Text& t, const Text& sw, const Text& tag) {
-  R(t, sw + u"&nbsp;&nbsp;&#", tag + u"&#");
-  R(t, sw + u"&nbsp;", tag);
-  R(t, sw + u" ", tag);
-  R(t, sw + u"\\", tag + u"\\");
+void ReplaceSwitchForms(IndexedText& it, const Text& sw, const Text& tag) {
+  it.Replace(sw + u"&nbsp;&nbsp;&#", tag + u"&#");
+  it.Replace(sw + u"&nbsp;", tag);
+  it.Replace(sw + u" ", tag);
+  it.Replace(sw + u"\\", tag + u"\\");
 }
 
-void InlineSizes(RunParts& r) {
+void InlineSizes(RunParts& r, IndexedText& it) {
   ConversionState& st = State();
-  Text& t = r.text;
+  Text& t = it.text();
   ForEachSwitch(t, u"\\fs", [&](Pos p, Pos e) {
     const Text digits = Mid(t, p + 3, e - p - 3);
     if (!IsNumeric(digits)) return false;
@@ -236,14 +238,14 @@ void InlineSizes(RunParts& r) {
       const Text& size = st.FontSizeMap[s];
       r.wroteInlineSize = true;
       if (!DropsFontMarkup()) {
-        ReplaceSwitchForms(t, sw, u"<font SIZE=" + Quoted(size) + u">");
+        ReplaceSwitchForms(it, sw, u"<font SIZE=" + Quoted(size) + u">");
         st.CurrentSize = Trim(size);
       }
     }
     if (s < 1 || DropsFontMarkup()) {
-      R(t, sw + u"&nbsp;", u"");
-      R(t, sw + u" ", u"");
-      R(t, sw, u"");
+      it.Replace(sw + u"&nbsp;", u"");
+      it.Replace(sw + u" ", u"");
+      it.Replace(sw, u"");
     }
     return true;
   });
@@ -349,7 +351,7 @@ class FaceWork {
   // switch and the blank or "&nbsp;" after it span at most 13 units, so only
   // the switches that start within 13 units of a site's ends can differ from
   // those wholly inside `by`, which are found once.
-  void NoteReplacements(TextView t, const std::vector<std::size_t>& sites, TextView by) {
+  void NoteReplacements(TextView t, std::span<const std::size_t> sites, TextView by) {
     constexpr std::size_t kLongestForm = 13;
     const std::size_t length = by.size();
     auto scanFrom = [&](std::size_t at, std::size_t to) {
@@ -390,13 +392,13 @@ class FaceWork {
 // those chains can go round without end, or grow the text past all measure,
 // the pass fails with "Out of memory" where the full loop would have run
 // until it did, and the run is abandoned.
-void InlineFaces(RunParts& r) {
+void InlineFaces(RunParts& r, IndexedText& it) {
   // Passes that replace a font whose tags can go round without end; the
   // full loop never finishes once the text holds one, as its next find
   // always lies in the tag just written.
   constexpr int kMostEndlessPasses = 16;
   ConversionState& st = State();
-  Text& t = r.text;
+  Text& t = it.text();
   const std::int64_t count = st.FontCount;
   const std::size_t mostUnits = t.size() * 4 + (std::size_t{1} << 20);
   std::int64_t lowestNamed = -1;
@@ -404,11 +406,9 @@ void InlineFaces(RunParts& r) {
   std::vector<Text> tags;        // of the fonts whose name holds "\f"
   std::vector<bool> endless;
   int endlessPasses = 0;
-  std::vector<std::size_t> sites;
   auto replace = [&](TextView find, TextView by) {
-    ReplaceIn(t, find, by, Compare::Text, Occurrences::All, sites);
-    if (sites.empty()) return false;
-    work->NoteReplacements(t, sites, by);
+    if (it.Replace(find, by) == 0) return false;
+    work->NoteReplacements(t, it.Sites(), by);
     return true;
   };
   Pos p = InStr(1, t, u"\\f", Compare::Binary);
@@ -417,8 +417,10 @@ void InlineFaces(RunParts& r) {
     // Cutting a find to three characters and a blank never makes a switch.
     if (Len(seven) >= 4 && !IsNumeric(MidView(seven, 3)) && seven[3] >= 128) {
       const Text cut = Left(seven, 3) + u" ";
-      t.replace(static_cast<std::size_t>(p - 1), seven.size(), cut);
-      if (work) work->NoteReplacements(t, {static_cast<std::size_t>(p - 1)}, cut);
+      const auto at = static_cast<std::size_t>(p - 1);
+      t.replace(at, seven.size(), cut);
+      it.Replaced(at, cut.size());
+      if (work) work->NoteReplacements(t, std::span(&at, 1), cut);
     }
     const Pos e = SwitchEnd(t, p);
     if (e > 0) {
@@ -490,23 +492,24 @@ void InlineFaces(RunParts& r) {
   }
 }
 
-void InlineColours(RunParts& r) {
+void InlineColours(IndexedText& it) {
   ConversionState& st = State();
-  Text& t = r.text;
+  Text& t = it.text();
   ForEachSwitch(t, u"\\cf", [&](Pos p, Pos e) {
     const Text digits = Mid(t, p + 3, e - p - 3);
     if (!IsNumeric(digits)) return false;
     const std::int16_t n = ToInt16(digits);
     if (n <= st.ColourCount)
-      ReplaceSwitchForms(t, u"\\cf" + NumberText(n),
+      ReplaceSwitchForms(it, u"\\cf" + NumberText(n),
                          u"<font COLOR=" + Quoted(st.ColourList[n]) + u">");
     return true;
   });
 }
 
-void InlineHighlights(Text& t) {
+void InlineHighlights(IndexedText& it) {
   constexpr TextView kWord = u"\\highlight";
-  R(t, u"\\highlight0", u"</span>");
+  Text& t = it.text();
+  it.Replace(u"\\highlight0", u"</span>");
   std::size_t at = 0;
   while ((at = t.find(kWord, at)) != Text::npos) {
     std::size_t d = at + kWord.size();
@@ -519,6 +522,7 @@ void InlineHighlights(Text& t) {
     const Text tag = u"</span><span style=" +
                      Quoted(u"background-color: " + State().ColourList[n]) + u">";
     t.replace(at, d - at, tag);
+    it.Replaced(at, tag.size());
     at += tag.size();
   }
 }
@@ -579,25 +583,27 @@ void RemoveLaterOccurrences(Text& t, TextView word) {
   t += tail;
 }
 
-void InlineAlignment(RunParts& r) {
-  Text& t = r.text;
-  R(t, u"\\\\q", EscapedAlignMark);
+void InlineAlignment(RunParts& r, IndexedText& it) {
+  it.Replace(u"\\\\q", EscapedAlignMark);
   // A switch that is not there adds nothing.
-  const Pos centres = CountOccurrences(t, u"\\qc", Compare::Binary);
+  auto count = [&it](TextView word) {
+    return it.Has(word, Compare::Binary) ? CountOccurrences(it.text(), word, Compare::Binary) : 0;
+  };
+  const Pos centres = count(u"\\qc");
   if (centres >= 2) {
-    RemoveLaterOccurrences(t, u"\\qc");
+    RemoveLaterOccurrences(it.Edit(), u"\\qc");
   } else if (centres == 1) {
-    R(t, u"\\qc", u"<center>");
+    it.Replace(u"\\qc", u"<center>");
     r.close += u"</CENTER>";
   }
-  const Pos rights = CountOccurrences(t, u"\\qr", Compare::Binary);
+  const Pos rights = count(u"\\qr");
   if (rights >= 2) {
-    RemoveLaterOccurrences(t, u"\\qr");
+    RemoveLaterOccurrences(it.Edit(), u"\\qr");
   } else if (rights == 1) {
-    R(t, u"\\qr", u"<p align=\"right\">");
+    it.Replace(u"\\qr", u"<p align=\"right\">");
     r.close += u"</p>";
   }
-  R(t, EscapedAlignMark, u"\\\\q");
+  it.Replace(EscapedAlignMark, u"\\\\q");
 }
 
 // "\up10" to "\up31", then "\up1" to "\up9" (and the same for "\dn").
@@ -741,11 +747,9 @@ void TextPassesFirst(RunParts& r) {
 
   // 5. Line ends and languages.
   it.Replace(u"\\\\\r\n\\par ", Text(EscapedBackslashMark) + u"<br>\r\n");
-  RemoveLanguageWords(t, u"\\par \\lang", u" \\lang");
-  it.Edited();
+  RemoveLanguageWords(it, u"\\par \\lang", u" \\lang");
   it.Replace(u"\\\\lang", EscapedLangMark);
-  RemoveLanguageWords(t, u"\\lang", u"\\lang");
-  it.Edited();
+  RemoveLanguageWords(it, u"\\lang", u"\\lang");
   it.Replace(EscapedLangMark, u"\\\\lang");
   if (it.Has(u"\\\\par", Compare::Binary)) it.Replace(u"\\\\par", EscapedParMark);
   it.Apply(kLineEnds);
@@ -823,21 +827,14 @@ void TextPassesSecond(RunParts& r) {
   it.Replace(u"Normal;}}", u"");
   for (int f = 1; f <= 9; ++f)
     it.Replace(u"{\\pntext\\f" + NumberText(f) + u"\\'B7&nbsp;&nbsp;&nbsp;}", u"<li>");
-  InlineSizes(r);
-  it.Edited();
-  InlineFaces(r);
-  it.Edited();
-  InlineColours(r);
-  it.Edited();
-  if (it.Has(u"\\highlight")) {
-    InlineHighlights(t);
-    it.Edited();
-  }
+  InlineSizes(r, it);
+  InlineFaces(r, it);
+  InlineColours(it);
+  if (it.Has(u"\\highlight")) InlineHighlights(it);
   if (it.Has(u"\\expndtw")) it.Apply(SpacingRemoval());
   it.Apply(kStrikeSubSuper);
   it.Apply(kSymbolsAndLines);
-  InlineAlignment(r);
-  it.Edited();
+  InlineAlignment(r, it);
   it.Replace(u"\\\\dn", EscapedDownMark);
   it.Replace(u"\\\\up", EscapedUpMark);
   static const RuleTable raised = RaisedOrLoweredRules(u"\\up", u"<sup>");
@@ -860,6 +857,9 @@ void TextPassesSecond(RunParts& r) {
   RemoveControlWords(t);  // 12
 }
 
-void InlineFaceSwitches(RunParts& r) { InlineFaces(r); }
+void InlineFaceSwitches(RunParts& r) {
+  IndexedText it(r.text);
+  InlineFaces(r, it);
+}
 
 }  // namespace skeinlet::detail

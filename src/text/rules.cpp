@@ -120,17 +120,28 @@ bool IndexedText::MayOccur(TextView find) {
 
 std::size_t IndexedText::Replace(TextView find, TextView replace, Compare cmp,
                                  Occurrences occ) {
+  sites_.clear();
   if (find.empty() || !MayOccur(find)) return 0;
-  if (!built_) return ReplaceIn(text_, find, replace, cmp, occ);
+  const bool built = built_;
   // Should the replacement fail half-way, the index is built again.
   built_ = false;
   const std::size_t count = ReplaceIn(text_, find, replace, cmp, occ, sites_);
-  if (count > 0) {
-    index_.Add(replace);
-    index_.AddEdges(text_, sites_, replace.size());
+  if (built) {
+    if (count > 0) {
+      index_.Add(replace);
+      index_.AddEdges(text_, sites_, replace.size());
+    }
+    built_ = true;
   }
-  built_ = true;
   return count;
+}
+
+void IndexedText::Replaced(std::span<const std::size_t> sites, std::size_t length) noexcept {
+  if (!built_) return;
+  const TextView text(text_);
+  for (const std::size_t at : sites)
+    if (at < text.size()) index_.Add(text.substr(at, length));
+  index_.AddEdges(text_, sites, length);
 }
 
 void IndexedText::Apply(std::span<const Rule> rules) {

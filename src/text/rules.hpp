@@ -93,8 +93,19 @@ class IndexedText {
     return Replace(rule.find, rule.replace, rule.compare, rule.occurrences);
   }
   void Apply(std::span<const Rule> rules);
+  // Where the last Replace wrote its replacements (empty when it made
+  // none), valid until the text next changes.
+  std::span<const std::size_t> Sites() const noexcept { return sites_; }
   // Contains.
   bool Has(TextView find, Compare cmp = Compare::Text);
+  // Notes replacements made in another way: `length` units were written at
+  // each of `sites` (where they now start; a removal writes none). Adds the
+  // pairs inside them and at their edges, as Replace does, so the index
+  // stays up to date.
+  void Replaced(std::span<const std::size_t> sites, std::size_t length) noexcept;
+  void Replaced(std::size_t site, std::size_t length) noexcept {
+    Replaced(std::span<const std::size_t>(&site, 1), length);
+  }
   void Edited() noexcept { built_ = false; }
   // The text, to be changed in another way: the index is built again when
   // it is next needed, even if the change fails half-way.

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <new>
 #include <random>
@@ -295,18 +296,27 @@ TEST(IndexedText, KeepsEveryPairOfTheTextThroughReplacementsAndEdits) {
         const Text find = piece(4), with = rng() % 3 == 0 ? Text() : piece(4);
         const Occurrences occ = rng() % 4 == 0 ? kFirst : kAll;
         const Compare cmp = rng() % 3 == 0 ? kExact : kText;
-        ASSERT_EQ(indexed.Replace(find, with, cmp, occ), ReplaceIn(plain, find, with, cmp, occ));
+        std::vector<std::size_t> sites;
+        ASSERT_EQ(indexed.Replace(find, with, cmp, occ), ReplaceIn(plain, find, with, cmp, occ, sites));
+        ASSERT_TRUE(std::ranges::equal(indexed.Sites(), sites)) << "round " << round;
       } else if (what < 9) {
         const Text find = piece(5);
         const Compare cmp = rng() % 2 == 0 ? kExact : kText;
         ASSERT_EQ(indexed.Has(find, cmp), Contains(plain, find, cmp)) << "round " << round;
       } else {
-        // An edit made directly on the text.
+        // An edit made directly on the text, replacing up to three units
+        // (none: an insertion; and an empty piece: a removal), then either
+        // noted where it was made or marked as an edit of any kind.
         const std::size_t at = plain.empty() ? 0 : rng() % plain.size();
+        const std::size_t removed = std::min<std::size_t>(rng() % 4, plain.size() - at);
         const Text inserted = piece(5);
-        plain.insert(at, inserted);
-        text.insert(at, inserted);
-        indexed.Edited();
+        plain.replace(at, removed, inserted);
+        text.replace(at, removed, inserted);
+        if (rng() % 2 == 0) {
+          indexed.Replaced(at, inserted.size());
+        } else {
+          indexed.Edited();
+        }
       }
       ASSERT_EQ(text, plain) << "round " << round << " step " << step;
       if (!longText) {
