@@ -36,6 +36,11 @@ bool DropsFontMarkup();
 // The font face pass of the second group on its own (for its tests).
 void InlineFaceSwitches(RunParts& r);
 
+// Step 5's removal of language words on its own (for its tests): while
+// `probe` occurs (exact), the first `word` goes with what follows it up to
+// the next backslash or blank.
+void RemoveLanguageWordsFrom(Text& text, TextView probe, TextView word);
+
 // Step 7 of the run converter: nested groups of the text part flattened.
 void FlattenNestedGroups(Text& text);
 

@@ -144,16 +144,26 @@ constexpr Rule kLineEnds[] = {
 };
 
 // Removes, while `probe` occurs (exact), the first `word` and the digits
-// after it up to the next backslash or blank.
+// after it up to the next backslash or blank. A removal changes nothing
+// before the word it removed, so the next searches for the probe and the
+// word start at the first place where one can now begin: before the first
+// probe found, or overlapping the removal.
 void RemoveLanguageWords(IndexedText& it, TextView probe, TextView word) {
   Text& t = it.text();
-  while (it.Has(probe, Compare::Binary)) {
-    const std::size_t at = t.find(word);
-    if (at == Text::npos) return;
+  if (!it.MayOccur(probe)) return;
+  std::size_t probeFrom = 0;
+  std::size_t wordFrom = 0;
+  for (;;) {
+    const std::size_t p = FindIndex(t, probe, probeFrom, Compare::Binary);
+    if (p == TextView::npos) return;
+    const std::size_t at = FindIndex(t, word, wordFrom, Compare::Binary);
+    if (at == TextView::npos) return;
     std::size_t end = at + word.size();
     while (end < t.size() && t[end] != u'\\' && t[end] != u' ') ++end;
     t.erase(at, end - at);
     it.Replaced(at, 0);
+    probeFrom = std::min(p, at + 1 - std::min(at + 1, probe.size()));
+    wordFrom = at + 1 - std::min(at + 1, word.size());
   }
 }
 
@@ -855,6 +865,11 @@ void TextPassesSecond(RunParts& r) {
   it.Apply(TableRules());
 
   RemoveControlWords(t);  // 12
+}
+
+void RemoveLanguageWordsFrom(Text& text, TextView probe, TextView word) {
+  IndexedText it(text);
+  RemoveLanguageWords(it, probe, word);
 }
 
 void InlineFaceSwitches(RunParts& r) {

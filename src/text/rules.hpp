@@ -107,6 +107,8 @@ class IndexedText {
     Replaced(std::span<const std::size_t>(&site, 1), length);
   }
   void Edited() noexcept { built_ = false; }
+  // False only when `find` cannot occur in the text.
+  bool MayOccur(TextView find);
   // The text, to be changed in another way: the index is built again when
   // it is next needed, even if the change fails half-way.
   Text& Edit() noexcept {
@@ -115,9 +117,6 @@ class IndexedText {
   }
 
  private:
-  // False only when `find` cannot occur in the text.
-  bool MayOccur(TextView find);
-
   Text& text_;
   PairIndex index_;
   std::vector<std::size_t> sites_;

@@ -1,11 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include <chrono>
 
 #include "engine/state.hpp"
 #include "helpers/font_table.hpp"
 #include "normalise/marks.hpp"
 #include "normalise/normalise_rtf.hpp"
+#include "normalise/run_parts.hpp"
 
 namespace skeinlet::detail {
 namespace {
@@ -216,6 +219,39 @@ TEST_F(RunConverter, CarriedFontIsReadFromTheLastMarksOfTheOutput) {
   st.CurrentColour = u"kept";
   Convert(u"plain\\b a \\f1 b");
   EXPECT_EQ(st.CurrentColour, u"kept");
+}
+
+TEST(LanguageWords, RemovedAsTheWholeTextLoopRemovesThem) {
+  // The loop as it reads: while the probe occurs anywhere, the first word
+  // goes. Removals can join what was around them into a new probe or word,
+  // before or after the place where the last one was found.
+  auto wholeTextLoop = [](Text t, TextView probe, TextView word) {
+    while (t.find(probe) != Text::npos) {
+      const std::size_t at = t.find(word);
+      if (at == Text::npos) break;
+      std::size_t end = at + word.size();
+      while (end < t.size() && t[end] != u'\\' && t[end] != u' ') ++end;
+      t.erase(at, end - at);
+    }
+    return t;
+  };
+  auto removed = [](Text t, TextView probe, TextView word) {
+    RemoveLanguageWordsFrom(t, probe, word);
+    return t;
+  };
+  EXPECT_EQ(removed(u"a\\par \\lang1033 b \\lang7\\par \\lang9 c", u"\\par \\lang", u" \\lang"),
+            u"a\\par b\\par c");
+  EXPECT_EQ(removed(u"\\la\\lang12ng3\\b x", u"\\lang", u"\\lang"), u"\\la\\b x");
+  std::mt19937 rng(7);
+  const TextView pieces[] = {u"\\", u"\\par", u" ", u"\\lang", u"\\la", u"ng", u"1", u"x", u"\\par \\la"};
+  const std::pair<TextView, TextView> calls[] = {{u"\\par \\lang", u" \\lang"}, {u"\\lang", u"\\lang"}};
+  for (int round = 0; round < 3000; ++round) {
+    Text t;
+    const std::size_t n = rng() % 16;
+    for (std::size_t k = 0; k < n; ++k) t += pieces[rng() % std::size(pieces)];
+    for (const auto& [probe, word] : calls)
+      ASSERT_EQ(removed(t, probe, word), wholeTextLoop(t, probe, word)) << round;
+  }
 }
 
 }  // namespace
