@@ -459,16 +459,31 @@ void ReadBackFontState() {
   if (html.size() < marks.searched || edges(marks.searched) != marks.edges) marks = {};
   // The last occurrence in the whole of HtmlOut: the last one in what was
   // appended (from just before it, for a mark cut in two), else the one
-  // found before.
-  auto last = [&](std::size_t& found, TextView mark) {
-    const std::size_t from = marks.searched >= mark.size() ? marks.searched - mark.size() + 1 : 0;
-    const std::size_t at = html.substr(from).rfind(mark);
-    if (at != TextView::npos) found = from + at;
-    return found;
+  // found before. The three marks end in "=\"", so one walk back through
+  // the appended part finds them all, and ends once it has.
+  struct Mark {
+    TextView text;
+    std::size_t& found;
+    bool seen = false;
   };
-  const std::size_t colour = last(marks.colour, u" COLOR=\"");
-  const std::size_t size = last(marks.size, u" SIZE=\"");
-  const std::size_t face = last(marks.face, u" FACE=\"");
+  Mark all[] = {{u" COLOR=\"", marks.colour}, {u" SIZE=\"", marks.size}, {u" FACE=\"", marks.face}};
+  constexpr std::size_t kLongestMark = 8;
+  const std::size_t from = marks.searched >= kLongestMark ? marks.searched - kLongestMark + 1 : 0;
+  int unseen = 3;
+  for (std::size_t end = html.size(); unseen > 0 && end >= from + 2; --end) {
+    if (html[end - 1] != u'"' || html[end - 2] != u'=') continue;
+    for (Mark& m : all) {
+      if (m.seen || end < from + m.text.size()) continue;
+      if (html.substr(end - m.text.size(), m.text.size()) == m.text) {
+        m.found = end - m.text.size();
+        m.seen = true;
+        --unseen;
+      }
+    }
+  }
+  const std::size_t colour = marks.colour;
+  const std::size_t size = marks.size;
+  const std::size_t face = marks.face;
   marks.searched = html.size();
   marks.edges = edges(marks.searched);
   if (colour != TextView::npos) st.CurrentColour = Trim(html.substr(colour + 8, 7));
