@@ -3,6 +3,8 @@
 #include "engine/state.hpp"
 #include "text/rules.hpp"
 
+#include <bitset>
+
 namespace skeinlet::detail {
 namespace {
 
@@ -64,16 +66,79 @@ const RuleTable& WesternTable(bool withMiddleDot) {
   return withMiddleDot ? full : noDot;
 }
 
-void ApplyEscapes(Text& text, const RuleTable& table) {
-  // Nothing to do without an escape; most runs have none.
-  if (text.find(u"\\'") == Text::npos) return;
-  ApplyRules(text, table);
+// 0-15 for a hexadecimal digit (after lower-casing), else -1.
+int HexValue(char16_t lowered) {
+  if (lowered >= u'0' && lowered <= u'9') return lowered - u'0';
+  if (lowered >= u'a' && lowered <= u'f') return lowered - u'a' + 10;
+  return -1;
+}
+
+// Which escapes a text holds: the bytes written as "\'" and two hexadecimal
+// digits, compared as the escape rules compare (lower-cased). Every rule of
+// an escape table finds one such escape, so a rule whose byte is not here
+// cannot match, and one scan of the text stands for the table's searches.
+class EscapeBytes {
+ public:
+  explicit EscapeBytes(TextView text) { Read(text); }
+
+  void Read(TextView text) {
+    bytes_.reset();
+    const char16_t* lower = LowerTable();
+    for (std::size_t i = 0; i + 3 < text.size(); ++i) {
+      if (lower[text[i]] != u'\\' || lower[text[i + 1]] != u'\'') continue;
+      const int high = HexValue(lower[text[i + 2]]);
+      const int low = HexValue(lower[text[i + 3]]);
+      if (high >= 0 && low >= 0) bytes_.set(static_cast<std::size_t>(high * 16 + low));
+    }
+  }
+  bool Any() const { return bytes_.any(); }
+  bool Has(int byte) const { return bytes_.test(static_cast<std::size_t>(byte)); }
+  // False only when the find text of an escape rule cannot occur.
+  bool MayOccur(TextView find) const {
+    if (find.size() != 4 || find[0] != u'\\' || find[1] != u'\'') return true;
+    const int high = HexValue(LowerUnit(find[2]));
+    const int low = HexValue(LowerUnit(find[3]));
+    return high < 0 || low < 0 || Has(high * 16 + low);
+  }
+
+ private:
+  std::bitset<256> bytes_;
+};
+
+// Whether writing `replace` can make an escape that was not there: it holds
+// a backslash or an apostrophe, or it starts with a digit that completes an
+// escape before it, or it is empty and joins its neighbours.
+bool CanMakeEscapes(TextView replace) {
+  if (replace.empty() || HexValue(LowerUnit(replace.front())) >= 0) return true;
+  for (const char16_t c : replace) {
+    const char16_t lowered = LowerUnit(c);
+    if (lowered == u'\\' || lowered == u'\'') return true;
+  }
+  return false;
+}
+
+// The table's rules in order, skipping those whose escape is not in the
+// text; the set is read again after a replacement that can make escapes.
+void ApplyEscapes(Text& text, std::span<const Rule> rules, EscapeBytes& escapes) {
+  for (const Rule& rule : rules) {
+    if (!escapes.MayOccur(rule.find)) continue;
+    if (ApplyRule(text, rule) > 0 && CanMakeEscapes(rule.replace)) escapes.Read(text);
+  }
 }
 
 }  // namespace
 
+void ApplyEscapeRules(Text& text, std::span<const Rule> rules) {
+  // Nothing to do without an escape; most runs have none.
+  EscapeBytes escapes(text);
+  if (escapes.Any()) ApplyEscapes(text, rules, escapes);
+}
+
 Text DecodeWesternEscapes(Text text) {
-  ApplyEscapes(text, WesternTable(!Contains(text, u"\\'b7\\tab")));
+  EscapeBytes escapes(text);
+  if (!escapes.Any()) return text;
+  const bool dotTab = escapes.Has(0xB7) && Contains(text, u"\\'b7\\tab");
+  ApplyEscapes(text, WesternTable(!dotTab), escapes);
   return text;
 }
 
@@ -82,11 +147,11 @@ Text DecodeHexEscapes(Text text, TextView context) {
   static const RuleTable turkish = BuildTable(Table::Turkish, true);
   const Text& language = State().Language;
   if (language == u"turkish" || Contains(context, u"lang1055")) {
-    ApplyEscapes(text, turkish);
+    ApplyEscapeRules(text, turkish);
     return text;
   }
   if (language == u"greek" || Contains(context, u"lang1032")) {
-    ApplyEscapes(text, greek);
+    ApplyEscapeRules(text, greek);
     return text;
   }
   if (!Contains(text, u"\\lang1055") && !Contains(text, u"\\lang1032")) {
@@ -94,7 +159,7 @@ Text DecodeHexEscapes(Text text, TextView context) {
     ReplaceIn(text, u"\\lang1051", u"");
     return DecodeWesternEscapes(std::move(text));
   }
-  ApplyEscapes(text, turkish);
+  ApplyEscapeRules(text, turkish);
   return text;
 }
 

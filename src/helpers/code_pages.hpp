@@ -9,7 +9,10 @@
 // ascending order from "\'80" to "\'ff".
 #pragma once
 
+#include "text/rules.hpp"
 #include "text/text.hpp"
+
+#include <span>
 
 namespace skeinlet::detail {
 
@@ -19,5 +22,10 @@ Text DecodeHexEscapes(Text text, TextView context);
 
 // The Western table; "\'b7" stays when the text holds "\'b7\tab".
 Text DecodeWesternEscapes(Text text);
+
+// Applies rules that each find one escape ("\'" and two hexadecimal
+// digits) as ApplyRules does, from one scan of the escapes the text holds
+// instead of a search per rule. The tables above go through it.
+void ApplyEscapeRules(Text& text, std::span<const Rule> rules);
 
 }  // namespace skeinlet::detail

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "engine/state.hpp"
 #include "platform/code_page_converter.hpp"
 
@@ -67,6 +69,37 @@ TEST(CodePageConverter, DecodesWindowsCodePages) {
     FAIL() << "no error";
   } catch (const Error& e) {
     EXPECT_EQ(e.number(), 5);
+  }
+}
+
+TEST(EscapeRules, GiveWhatTheRulesGiveOneByOne) {
+  // The rules' own replacements can make escapes for the rules after them
+  // (an apostrophe after a backslash, a digit after "\\'" and one digit, an
+  // empty replacement joining its neighbours, a backslash), and those
+  // escapes are replaced only by the rules that come later.
+  constexpr Rule kRules[] = {
+      {u"\\'1a", u"x"},  {u"\\'85", u"..."}, {u"\\'91", u"'"},  {u"\\'9F", u""},
+      {u"\\'a0", u"9"},  {u"\\'b7", u"\u00b7"}, {u"\\'c3", u"\\"}, {u"\\'e9", u"\u00e9"},
+      {u"\\'fa", u"a"},  {u"\\'ff", u"\u00ff"},
+  };
+  auto oneByOne = [&](Text t) {
+    for (const Rule& rule : kRules) ApplyRule(t, rule);
+    return t;
+  };
+  auto applied = [&](Text t) {
+    ApplyEscapeRules(t, kRules);
+    return t;
+  };
+  EXPECT_EQ(applied(u"caf\\'E9 \\\\'91e9 \\\\'9185"), u"caf\u00e9 \u00e9 \\'85");
+  EXPECT_EQ(applied(u"\\'\\'a0f\\'\\'9ffa"), u"\\'9fa");
+  std::mt19937 rng(11);
+  const TextView pieces[] = {u"\\", u"'", u"\\'", u"e9", u"9", u"E", u"91", u"f", u"a", u"1",
+                             u"85", u"c3", u"ff", u"b7", u" ", u"A0"};
+  for (int round = 0; round < 20000; ++round) {
+    Text t;
+    const std::size_t n = rng() % 14;
+    for (std::size_t k = 0; k < n; ++k) t += pieces[rng() % std::size(pieces)];
+    ASSERT_EQ(applied(t), oneByOne(t)) << round;
   }
 }
 
