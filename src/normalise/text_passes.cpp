@@ -804,8 +804,13 @@ void TextPassesSecond(RunParts& r) {
 
   // 9. A paragraph start at the end of the text part: its "li" words
   // indent the next run.
-  if (const std::size_t last = t.rfind(u"\\pard\\"); last != Text::npos &&
-                                                    t.find(u' ', last) == Text::npos) {
+  // (A forward search tells first, faster than the backward one, whether
+  // there is one at all.)
+  constexpr TextView kPard = u"\\pard\\";
+  if (const std::size_t last = FindIndex(t, kPard, 0, Compare::Binary) == TextView::npos
+                                   ? Text::npos
+                                   : t.rfind(kPard);
+      last != Text::npos && t.find(u' ', last) == Text::npos) {
     const Text tail = t.substr(last);
     t.resize(last);
     std::size_t at = 0;
@@ -835,8 +840,10 @@ void TextPassesSecond(RunParts& r) {
   it.Replace(EscapedPardMark, u"\\pard\\");
   it.Replace(u"Normal;}{\\s1 heading 1;}{\\s2 heading 2;}}", u"");
   it.Replace(u"Normal;}}", u"");
-  for (int f = 1; f <= 9; ++f)
-    it.Replace(u"{\\pntext\\f" + NumberText(f) + u"\\'B7&nbsp;&nbsp;&nbsp;}", u"<li>");
+  if (it.Has(u"{\\pntext\\f")) {
+    for (int f = 1; f <= 9; ++f)
+      it.Replace(u"{\\pntext\\f" + NumberText(f) + u"\\'B7&nbsp;&nbsp;&nbsp;}", u"<li>");
+  }
   InlineSizes(r, it);
   InlineFaces(r, it);
   InlineColours(it);
@@ -856,7 +863,7 @@ void TextPassesSecond(RunParts& r) {
   it.Replace(EscapedUpMark, u"\\\\up");
 
   // 11. Tables.
-  if (CountOccurrences(t, u"\\cellx", Compare::Text) > 3) {
+  if (it.Has(u"\\cellx") && CountOccurrences(t, u"\\cellx", Compare::Text) > 3) {
     t = MarkCellBoundaries(std::move(t));
     it.Edited();
     const Text four = Repeat(CellBoundaryMark, 4);
