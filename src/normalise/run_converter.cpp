@@ -144,6 +144,9 @@ void RemoveGroupFrom(Text& run, TextView opening) {
 // replacement when the replacement starts with "\"; the finished part goes
 // to `out` and is never searched or moved again.
 void FlattenNestedGroups(Text& text) {
+  constexpr TextView kGroupStart = u"{\\";
+  // Most text parts hold no group: they are left as they are, uncopied.
+  if (FindIndex(text, kGroupStart, 0, Compare::Binary) == TextView::npos) return;
   const std::size_t n = text.size();
   Text out;
   out.reserve(n + n / 8);
@@ -154,8 +157,8 @@ void FlattenNestedGroups(Text& text) {
       if (!out.empty() && out.back() == u'{' && i < n && text[i] == u'\\') {
         groupAt = out.size() - 1;
       } else {
-        const std::size_t a = text.find(u"{\\", i);
-        if (a == Text::npos) break;
+        const std::size_t a = FindIndex(text, kGroupStart, i, Compare::Binary);
+        if (a == TextView::npos) break;
         out.append(text, i, a - i);
         i = a;
         groupAt = out.size();

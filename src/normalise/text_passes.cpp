@@ -668,12 +668,19 @@ const RuleTable& TableRules() {
 
 void RemoveControlWords(Text& t) {
   R(t, u"\\~", u" ");
+  constexpr TextView kSlash = u"\\";
+  const std::size_t firstSlash = FindIndex(t, kSlash, 0, Compare::Binary);
+  if (firstSlash == TextView::npos) {
+    // No control word: the text stays as it is.
+    R(t, EscapedBackslashMark, u"\\");
+    return;
+  }
   Text out;
   out.reserve(t.size());
   std::size_t i = 0;
-  while (i < t.size()) {
-    const std::size_t slash = t.find(u'\\', i);
-    if (slash == Text::npos) {
+  for (bool first = true; i < t.size(); first = false) {
+    const std::size_t slash = first ? firstSlash : t.find(u'\\', i);
+    if (slash == TextView::npos) {
       out.append(t, i, Text::npos);
       break;
     }
