@@ -131,13 +131,22 @@ Text CarryCellFormatting(const Text& tableHtml) {
   Text buffer;
   Pos i = 1;
   while (i <= n) {
-    const TextView three = MidView(upper, i, 3);
+    // Everything up to the next "<" is between cells; a "<" that does not
+    // open a cell is too.
+    const std::size_t lt = FindIndex(upper, u"<", static_cast<std::size_t>(i - 1), Compare::Binary);
+    if (lt == TextView::npos) {
+      buffer.append(TextView(s).substr(static_cast<std::size_t>(i - 1)));
+      break;
+    }
+    const TextView three = TextView(upper).substr(lt, 3);
     const bool td = three == u"<TD";
     if (!td && three != u"<TH") {
-      buffer.push_back(s[static_cast<std::size_t>(i - 1)]);
-      ++i;
+      buffer.append(TextView(s).substr(static_cast<std::size_t>(i - 1), lt + 2 - static_cast<std::size_t>(i)));
+      i = static_cast<Pos>(lt) + 2;
       continue;
     }
+    buffer.append(TextView(s).substr(static_cast<std::size_t>(i - 1), lt + 1 - static_cast<std::size_t>(i)));
+    i = static_cast<Pos>(lt) + 1;
     if (!buffer.empty()) {
       AddCellPiece(buffer, false);
       buffer.clear();

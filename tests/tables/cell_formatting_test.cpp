@@ -26,6 +26,10 @@ TEST(CellFormatting, RowEndsAndTextBetweenCells) {
   EXPECT_EQ(CarryCellFormatting(u"<TD><U>a</TD><i></table><TD>b</TD>"),
             u"<TD><U>a</u></TD><i></table><TD><i>b</i></TD>");
   EXPECT_EQ(CarryCellFormatting(u"<TR><B><TD>b</TD>"), u"<TR><B><TD><b>b</b></TD>");
+  // Text and "<"s that open no cell, up to the very last character, stay
+  // between the cells as they are.
+  EXPECT_EQ(CarryCellFormatting(u"x<p>y<t<T<TD>a</TD>z<"), u"x<p>y<t<T<TD>a</TD>z<");
+  EXPECT_EQ(CarryCellFormatting(u"<B>x<TD>a</TD><T"), u"<B>x<TD><b>a</b></TD><T");
 }
 
 TEST(CellFormatting, FontTagsAreCopiedIntoFollowingCells) {
