@@ -165,6 +165,10 @@ __attribute__((target("avx2"))) std::size_t ScanAvx2(const ScanJob& job, std::si
 
 constexpr std::size_t kMostVariants = std::tuple_size_v<decltype(Variants::units)>;
 
+// How many units a search for one unit looks at one by one before it scans
+// by blocks.
+constexpr std::size_t kNearStarts = 8;
+
 // One scanner per pair of variant counts: entry (F - 1) * 4 + (L - 1).
 template <template <std::size_t, std::size_t> class Pick, std::size_t... I>
 constexpr std::array<BlockScan, sizeof...(I)> Scanners(std::index_sequence<I...>) {
@@ -296,7 +300,27 @@ std::size_t FindIndex(TextView text, TextView find, std::size_t from,
   if (m == 0) return from;
   if (m > n - from) return TextView::npos;
 
+  const char16_t* data = text.data();
+  const std::size_t lastStart = n - m;  // the last index a match can start at
   const CaseTables* t = cmp == Compare::Text ? &Tables() : nullptr;
+
+  // A search for one unit looks at the first few units one by one: many
+  // (the next ">" of a tag, the next "<" after a short run) end there,
+  // before a vector scan would have been set up.
+  std::size_t i = from;
+  if (m == 1) {
+    const std::size_t near = std::min(n, from + kNearStarts);
+    if (t) {
+      const char16_t unit = t->lower[find.front()];
+      for (; i < near; ++i)
+        if (t->lower[data[i]] == unit) return i;
+    } else {
+      for (; i < near; ++i)
+        if (data[i] == find.front()) return i;
+    }
+    if (i == n) return TextView::npos;
+  }
+
   Variants first, last;
   if (t) {
     first = VariantsOf(*t, find.front());
@@ -306,10 +330,6 @@ std::size_t FindIndex(TextView text, TextView find, std::size_t from,
     last.units[0] = find.back();
     first.count = last.count = 1;
   }
-  const char16_t* data = text.data();
-  std::size_t i = from;
-  const std::size_t lastStart = n - m;  // the last index a match can start at
-
   const ScanWidth width = std::min(t_scanWidth, Widest());
   if (first.complete && last.complete && width != ScanWidth::Scalar) {
     const ScanJob job{data, find, cmp, t, &first, &last, lastStart};
