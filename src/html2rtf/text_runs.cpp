@@ -6,6 +6,8 @@
 #include "text/numeric.hpp"
 #include "text/rules.hpp"
 
+#include <algorithm>
+
 namespace skeinlet::detail {
 namespace {
 
@@ -238,7 +240,11 @@ void EscapeRun(Text& run) {
       {u"}", u"\\}", kAll, kExact},
   };
   SkipOnError([&] { CollapseSpaces(run); });
-  for (const Rule& rule : kEscapes) SkipOnError([&] { ApplyRule(run, rule); });
+  // Each escape's find holds a backslash or a brace: a run without one
+  // (most runs) goes through the table unchanged.
+  if (std::any_of(run.begin(), run.end(),
+                  [](char16_t c) { return c == u'\\' || c == u'{' || c == u'}'; }))
+    for (const Rule& rule : kEscapes) SkipOnError([&] { ApplyRule(run, rule); });
   SkipOnError([&] { ConvertNumericReferences(run); });
   SkipOnError([&] { ConvertNamedEntities(run); });
 }

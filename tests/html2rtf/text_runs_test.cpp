@@ -36,6 +36,10 @@ TEST(TextRuns, SpacesAndEscapes) {
   EXPECT_EQ(Escaped(u"\\{x}"), u"\\\\\\{x\\}");
   EXPECT_EQ(Escaped(u"&#123;&lt;"), u"\\'7B\\'3C");
   EXPECT_EQ(Escaped(u"a\\b"), u"a\\\\b");
+  // A brace alone is escaped too; a run without any is left as it is.
+  EXPECT_EQ(Escaped(u"x}y"), u"x\\}y");
+  EXPECT_EQ(Escaped(u"x{y"), u"x\\{y");
+  EXPECT_EQ(Escaped(u"plain text"), u"plain text");
 }
 
 TEST(TextRuns, HexadecimalReferences) {
