@@ -29,6 +29,12 @@ unsigned Slot(const char16_t* lower, char16_t a, char16_t b) noexcept {
 // From this length a text is indexed through a byte per slot.
 constexpr std::size_t kByteSetFrom = 16384;
 
+// From this length a text's single units are looked up before a search,
+// once this many searches for one have found nothing: building the set
+// costs about as much as eight such searches.
+constexpr std::size_t kUnitSetFrom = 16384;
+constexpr std::size_t kVainBeforeUnitSet = 8;
+
 // Below this many rules a table is searched rule by rule.
 constexpr std::size_t kIndexedTable = 4;
 
@@ -100,14 +106,34 @@ void PairIndex::AddEdges(TextView text, std::span<const std::size_t> sites,
   }
 }
 
+void IndexedText::AddUnits(TextView piece) noexcept {
+  const char16_t* lower = LowerTable();
+  std::uint8_t* units = units_.data();
+  for (const char16_t c : piece) units[lower[c]] = 1;
+}
+
 bool IndexedText::MayOccur(TextView find) {
   if (find.size() > text_.size()) return false;
-  if (find.size() < 2) return true;
-  if (!built_) {
-    index_.Build(text_);
-    built_ = true;
+  if (find.empty()) return true;
+  if (find.size() == 1) {
+    // A short text is searched at once; a long one is first looked up in
+    // its units.
+    if (text_.size() < kUnitSetFrom) return true;
+    if (!unitsBuilt_) {
+      if (vainUnitSearches_ < kVainBeforeUnitSet) return true;
+      units_.assign(65536, 0);
+      AddUnits(text_);
+      unitsBuilt_ = true;
+    }
+    const char16_t lowered = LowerUnit(find.front());
+    if (units_[lowered]) return true;
+  } else {
+    if (!built_) {
+      index_.Build(text_);
+      built_ = true;
+    }
+    if (index_.MayContain(find)) return true;
   }
-  if (index_.MayContain(find)) return true;
 #if defined(SKEINLET_CHECK_SKIPS)
   // The checking build proves every skip: the find text really is absent.
   if (FindIndex(text_, find, 0, Compare::Text) != TextView::npos) {
@@ -122,10 +148,11 @@ std::size_t IndexedText::Replace(TextView find, TextView replace, Compare cmp,
                                  Occurrences occ) {
   sites_.clear();
   if (find.empty() || !MayOccur(find)) return 0;
-  const bool built = built_;
+  const bool built = built_, unitsBuilt = unitsBuilt_;
   // Should the replacement fail half-way, the index is built again.
-  built_ = false;
+  built_ = unitsBuilt_ = false;
   const std::size_t count = ReplaceIn(text_, find, replace, cmp, occ, sites_);
+  NoteUnitSearch(find, count > 0);
   if (built) {
     if (count > 0) {
       index_.Add(replace);
@@ -133,15 +160,23 @@ std::size_t IndexedText::Replace(TextView find, TextView replace, Compare cmp,
     }
     built_ = true;
   }
+  if (unitsBuilt) {
+    if (count > 0) AddUnits(replace);
+    unitsBuilt_ = true;
+  }
   return count;
 }
 
 void IndexedText::Replaced(std::span<const std::size_t> sites, std::size_t length) noexcept {
-  if (!built_) return;
   const TextView text(text_);
-  for (const std::size_t at : sites)
-    if (at < text.size()) index_.Add(text.substr(at, length));
-  index_.AddEdges(text_, sites, length);
+  if (built_) {
+    for (const std::size_t at : sites)
+      if (at < text.size()) index_.Add(text.substr(at, length));
+    index_.AddEdges(text_, sites, length);
+  }
+  if (unitsBuilt_)
+    for (const std::size_t at : sites)
+      if (at < text.size()) AddUnits(text.substr(at, length));
 }
 
 void IndexedText::Apply(std::span<const Rule> rules) {
@@ -149,7 +184,10 @@ void IndexedText::Apply(std::span<const Rule> rules) {
 }
 
 bool IndexedText::Has(TextView find, Compare cmp) {
-  return MayOccur(find) && Contains(text_, find, cmp);
+  if (!MayOccur(find)) return false;
+  const bool found = Contains(text_, find, cmp);
+  NoteUnitSearch(find, found);
+  return found;
 }
 
 void ApplyRules(Text& text, std::span<const Rule> rules) {

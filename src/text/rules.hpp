@@ -106,21 +106,36 @@ class IndexedText {
   void Replaced(std::size_t site, std::size_t length) noexcept {
     Replaced(std::span<const std::size_t>(&site, 1), length);
   }
-  void Edited() noexcept { built_ = false; }
+  void Edited() noexcept { Stale(); }
   // False only when `find` cannot occur in the text.
   bool MayOccur(TextView find);
   // The text, to be changed in another way: the index is built again when
   // it is next needed, even if the change fails half-way.
   Text& Edit() noexcept {
-    built_ = false;
+    Stale();
     return text_;
   }
 
  private:
+  void Stale() noexcept {
+    built_ = unitsBuilt_ = false;
+    vainUnitSearches_ = 0;
+  }
+  void AddUnits(TextView piece) noexcept;
+  void NoteUnitSearch(TextView find, bool found) noexcept {
+    if (find.size() == 1 && !found) ++vainUnitSearches_;
+  }
   Text& text_;
   PairIndex index_;
   std::vector<std::size_t> sites_;
+  // The lower-cased units of a long text, a byte each, for the searches
+  // for a single unit (which the pairs cannot rule out): built once enough
+  // such searches since the last outside edit have found nothing (a
+  // table of single characters), kept up to date as the pairs are.
+  std::vector<std::uint8_t> units_;
+  std::size_t vainUnitSearches_ = 0;
   bool built_ = false;
+  bool unitsBuilt_ = false;
 };
 
 // Applies one rule; returns the number of replacements.

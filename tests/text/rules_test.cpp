@@ -277,10 +277,13 @@ TEST(IndexedText, KeepsEveryPairOfTheTextThroughReplacementsAndEdits) {
     for (std::size_t k = 0; k < n; ++k) t += units[rng() % std::size(units)];
     return t;
   };
+  // (And on a long text, whose single units are looked up too, every unit.)
   auto everyPairFound = [](IndexedText& indexed) {
     const Text copy = indexed.text();
     for (std::size_t i = 0; i + 2 <= copy.size(); ++i)
       if (!indexed.Has(TextView(copy).substr(i, 2))) return false;
+    for (std::size_t i = 0; i < copy.size(); ++i)
+      if (!indexed.Has(TextView(copy).substr(i, 1), kExact)) return false;
     return true;
   };
   for (int round = 0; round < 400; ++round) {
@@ -327,6 +330,37 @@ TEST(IndexedText, KeepsEveryPairOfTheTextThroughReplacementsAndEdits) {
       ASSERT_TRUE(everyPairFound(indexed)) << "round " << round;
     }
   }
+}
+
+TEST(IndexedText, ALongTextsUnitsFollowItsChanges) {
+  // A long text of one unit: every other unit is absent until a
+  // replacement, a noted edit or an outside edit writes it.
+  Text text(20000, u'a');
+  IndexedText indexed(text);
+  EXPECT_FALSE(indexed.Has(u"\u00e9"));
+  EXPECT_TRUE(indexed.Has(u"A"));  // either case
+  EXPECT_FALSE(indexed.Has(u"A", kExact));
+  EXPECT_EQ(indexed.Replace(u"\u00e9", u"x"), 0u);
+  EXPECT_EQ(indexed.Replace(u"aa", u"\u00c9", kExact, kFirst), 1u);
+  EXPECT_TRUE(indexed.Has(u"\u00e9"));
+  EXPECT_EQ(indexed.Replace(u"\u00e9", u"<"), 1u);
+  EXPECT_FALSE(indexed.Has(u"\u00e9"));  // a unit set stays set: only a search says no
+  EXPECT_TRUE(indexed.Has(u"<", kExact));
+  text.replace(5, 1, u"\u212A");
+  indexed.Replaced(5, 1);
+  EXPECT_TRUE(indexed.Has(u"k"));  // the Kelvin sign lower-cases to "k"
+  text[9] = u'z';
+  indexed.Edited();
+  EXPECT_TRUE(indexed.Has(u"z", kExact));
+  indexed.Edit()[11] = u'y';
+  EXPECT_TRUE(indexed.Has(u"y", kExact));
+  // A later rule finds the unit an earlier one wrote.
+  constexpr Rule kTable[] = {{u"aaa", u"q"}, {u"b", u"c"}, {u"q", u"r"}, {u"r", u"s"}};
+  Text expected = text;
+  for (const Rule& rule : kTable) ApplyRule(expected, rule);
+  indexed.Apply(kTable);
+  EXPECT_EQ(text, expected);
+  EXPECT_GT(CountOccurrences(text, u"s", kExact), 6000);
 }
 
 TEST(IndexedText, ASequenceOfTablesGivesWhatEachTableGives) {
