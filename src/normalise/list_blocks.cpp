@@ -49,13 +49,14 @@ void AddFamily2(RuleTable& t, TextView find, TextView replace,
 // (it was the first), so a later start either lies wholly after the cut or
 // is formed across the join; only the last few kept characters need looking
 // at again, which keeps one pass linear however many groups a document has.
-void RemoveListDefinitions(Text& rtf) {
+// Returns whether it removed anything.
+bool RemoveListDefinitions(Text& rtf) {
   constexpr TextView kStart = u"{\\*\\pn\\pnlvlblt\\pnf1\\";
   constexpr TextView kEnd = u"{\\pntxtb\\'b7}}";
-  const std::size_t firstStart = rtf.find(kStart);
-  const std::size_t firstEnd = rtf.find(kEnd);
-  if (firstStart == Text::npos || firstEnd == Text::npos || firstStart >= firstEnd)
-    return;
+  const std::size_t firstStart = FindIndex(rtf, kStart, 0, Compare::Binary);
+  if (firstStart == Text::npos) return false;
+  const std::size_t firstEnd = FindIndex(rtf, kEnd, 0, Compare::Binary);
+  if (firstEnd == Text::npos || firstStart >= firstEnd) return false;
 
   const Text& src = rtf;
   Text out;
@@ -73,20 +74,21 @@ void RemoveListDefinitions(Text& rtf) {
       startInOut = out.size() - keep + across;
       searchFrom = cursor + (kStart.size() - (keep - across));
     } else {
-      const std::size_t s = src.find(kStart, cursor);
+      const std::size_t s = FindIndex(src, kStart, cursor, Compare::Binary);
       if (s == Text::npos) break;
       out.append(src, cursor, s - cursor);
       cursor = s;
       startInOut = out.size();
       searchFrom = s + kStart.size();
     }
-    const std::size_t e = src.find(kEnd, searchFrom);
+    const std::size_t e = FindIndex(src, kEnd, searchFrom, Compare::Binary);
     if (e == Text::npos) break;
     out.resize(startInOut);
     cursor = e + kEnd.size();
   }
   out.append(src, cursor, Text::npos);
   rtf = std::move(out);
+  return true;
 }
 
 }  // namespace
@@ -430,7 +432,7 @@ void BlockL12(IndexedText& rtf) {
   }();
   ApplyGuarded(rtf, u"\\pard{\\pntext\\f", kItems);
   ApplyGuarded(rtf, u"{\\*\\pn\\pnlvlblt", kFonts);
-  RemoveListDefinitions(rtf.Edit());
+  if (RemoveListDefinitions(rtf.text())) rtf.Edited();
   ApplyGuarded(rtf, u"{\\pntext\\f", kParagraphs);
   rtf.Apply(kIndents);
   ApplyGuarded(rtf, u"{\\*\\pn\\pnlvlblt\\pn", kDefinitions);
