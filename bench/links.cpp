@@ -79,8 +79,8 @@ void LinksOff(Text& html, LinkScanMode mode) {
 
 // Stage 17, after either.
 void Underlined(Text& html, LinkScanMode) {
-  html = TidyUnderlinedLinks(std::move(html));
-  html = LinkUnderlinedAddresses(std::move(html));
+  TidyUnderlinedLinks(html);
+  LinkUnderlinedAddresses(html);
 }
 
 template <void (*Stage)(Text&, LinkScanMode), LinkScanMode Mode>

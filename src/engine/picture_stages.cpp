@@ -20,25 +20,25 @@ constexpr TextView kCloseMarkCore = PictureCloseMark.substr(0, PictureCloseMark.
 
 }  // namespace
 
-void Stage05FirstCleanup(EngineCall& call) {
-  // Two rules: plain searches cost less than building the index, which
-  // the links stage would make stale at once.
-  ApplyRules(call.Html.Edit(), kFirstCleanup);
-}
+void Stage05FirstCleanup(EngineCall& call) { call.Html.Apply(kFirstCleanup); }
 
 void Stage06Links(EngineCall& call) {
-  Text& html = call.Html.Edit();
-  if (LCase(call.Links) == u"yes") {
-    BuildLinkPrefixes();
-    BuildLinkTerminators();
-    LinkEmailAddresses(html);
-    LinkWebAddresses(html);
-  } else {
-    BuildWrappedLinkPrefixes();
-    BuildWrappedLinkTerminators();
-    LinkWrappedAddresses(html);
-    LinkWrappedAddresses(html);
-  }
+  // Most documents hold no address to link: their index stays.
+  call.Html.EditReporting([&](Text& html) {
+    bool changed = false;
+    if (LCase(call.Links) == u"yes") {
+      BuildLinkPrefixes();
+      BuildLinkTerminators();
+      changed |= LinkEmailAddresses(html);
+      changed |= LinkWebAddresses(html);
+    } else {
+      BuildWrappedLinkPrefixes();
+      BuildWrappedLinkTerminators();
+      changed |= LinkWrappedAddresses(html);
+      changed |= LinkWrappedAddresses(html);
+    }
+    return changed;
+  });
 }
 
 void Stage07Placeholders(EngineCall& call) {
@@ -53,9 +53,10 @@ void Stage07Placeholders(EngineCall& call) {
 }
 
 void Stage17LinkMarkup(EngineCall& call) {
-  Text& html = call.Html.Edit();
-  html = TidyUnderlinedLinks(std::move(html));
-  html = LinkUnderlinedAddresses(std::move(html));
+  call.Html.EditReporting([](Text& html) {
+    const bool tidied = TidyUnderlinedLinks(html);
+    return LinkUnderlinedAddresses(html) || tidied;
+  });
 }
 
 void Stage18DefaultFont(EngineCall& call) {

@@ -163,9 +163,9 @@ Text ValidateEmail(TextView candidate) {
   }
 }
 
-void LinkEmailAddresses(Text& html) { LinkEmailAddresses(html, LinkScanMode::Edit); }
+bool LinkEmailAddresses(Text& html) { return LinkEmailAddresses(html, LinkScanMode::Edit); }
 
-void LinkEmailAddresses(Text& html, LinkScanMode mode) {
+bool LinkEmailAddresses(Text& html, LinkScanMode mode) {
   ConversionState& state = State();
   std::vector<Text> terms;
   if (state.LinkTerminators.Dimensioned())
@@ -182,7 +182,7 @@ void LinkEmailAddresses(Text& html, LinkScanMode mode) {
   at = doc.Find(1, u"@");
   if (at == 0) {
     html = doc.Take();
-    return;
+    return false;
   }
   end = doc.Length();
 
@@ -233,7 +233,9 @@ void LinkEmailAddresses(Text& html, LinkScanMode mode) {
     if (at == 0 || at > doc.Length() - 4) break;
     end = doc.Length();
   }
+  const bool spliced = doc.Spliced();
   html = doc.Take();
+  return spliced;
 }
 
 }  // namespace skeinlet::detail

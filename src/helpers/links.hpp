@@ -18,19 +18,20 @@ void BuildLinkTerminators();
 void BuildWrappedLinkPrefixes();
 void BuildWrappedLinkTerminators();
 
-// These rewrite the document HTML in place.
-void LinkWebAddresses(Text& html);
-void LinkWrappedAddresses(Text& html);
-void LinkEmailAddresses(Text& html);
+// These rewrite the document HTML in place; each returns whether it
+// changed it.
+bool LinkWebAddresses(Text& html);
+bool LinkWrappedAddresses(Text& html);
+bool LinkEmailAddresses(Text& html);
 
 // The e-mail scanner's checks: the cleaned address, or "" when the
 // candidate holds none; a word with stray punctuation cut off its ends.
 Text ValidateEmail(TextView candidate);
 Text StripAddressPunctuation(TextView word);
 
-// These return the rewritten HTML.
-Text TidyUnderlinedLinks(Text html);
-Text LinkUnderlinedAddresses(Text html);
+// These too; each returns whether it changed the HTML.
+bool TidyUnderlinedLinks(Text& html);
+bool LinkUnderlinedAddresses(Text& html);
 
 // --- The scanners' working copy ---
 //
@@ -43,9 +44,9 @@ Text LinkUnderlinedAddresses(Text html);
 // same text; the tests run both.
 enum class LinkScanMode : std::uint8_t { Edit, Plain };
 
-void LinkWebAddresses(Text& html, LinkScanMode mode);
-void LinkWrappedAddresses(Text& html, LinkScanMode mode);
-void LinkEmailAddresses(Text& html, LinkScanMode mode);
+bool LinkWebAddresses(Text& html, LinkScanMode mode);
+bool LinkWrappedAddresses(Text& html, LinkScanMode mode);
+bool LinkEmailAddresses(Text& html, LinkScanMode mode);
 
 // "<a href=" + quote + target + quote + ">" + label + "</a>".
 Text LinkAnchor(TextView target, TextView label);
@@ -86,6 +87,8 @@ class LinkScanText {
 
   // html = Left(html, keep) & insert & Mid(html, resume); lc follows.
   void Splice(Pos keep, TextView insert, Pos resume);
+  // Whether a splice was made.
+  bool Spliced() const noexcept { return spliced_; }
 
   Text Take();
 
@@ -111,6 +114,7 @@ class LinkScanText {
   Text lower_;  // lc, with the same gap
   std::size_t gapBegin_ = 0;
   std::size_t gapEnd_ = 0;
+  bool spliced_ = false;
 };
 
 }  // namespace skeinlet::detail

@@ -62,7 +62,8 @@ bool FindPair(TextView head, TextView open, Pos& q, Pos& r) {
 
 }  // namespace
 
-Text TidyUnderlinedLinks(Text html) {
+bool TidyUnderlinedLinks(Text& html) {
+  bool changed = false;
   for (int loop = 0; loop < kLoopLimit; ++loop) {
     const Pos p = InStr(1, html, kAnchorBracketEnd, Compare::Text);
     if (p == 0) break;
@@ -83,13 +84,15 @@ Text TidyUnderlinedLinks(Text html) {
     const Text target = Mid(tail, h + 6, quote - (h + 6));
 
     // The font tags are dropped.
-    ReplaceIn(html, u"<u>" + fonts + m + tail,
-              u"<u>" + LinkAnchor(target, Trim(m)) + u"</u>", Compare::Text);
+    if (ReplaceIn(html, u"<u>" + fonts + m + tail,
+                  u"<u>" + LinkAnchor(target, Trim(m)) + u"</u>", Compare::Text) > 0)
+      changed = true;
   }
-  return html;
+  return changed;
 }
 
-Text LinkUnderlinedAddresses(Text html) {
+bool LinkUnderlinedAddresses(Text& html) {
+  bool changed = false;
   for (int loop = 0; loop < kLoopLimit; ++loop) {
     const Pos p = InStr(1, html, kBlackAfterBracket, Compare::Text);
     if (p == 0) break;
@@ -110,10 +113,11 @@ Text LinkUnderlinedAddresses(Text html) {
 
     // The font tags stay in front of the anchor; the "</u>" and black font
     // tag after the bracket stay where they are.
-    ReplaceIn(html, u"<u>" + fonts + m + u" &lt;" + address + u"&gt;",
-              u"<u>" + fonts + LinkAnchor(address, Trim(m)) + u"</u>", Compare::Text);
+    if (ReplaceIn(html, u"<u>" + fonts + m + u" &lt;" + address + u"&gt;",
+                  u"<u>" + fonts + LinkAnchor(address, Trim(m)) + u"</u>", Compare::Text) > 0)
+      changed = true;
   }
-  return html;
+  return changed;
 }
 
 }  // namespace skeinlet::detail

@@ -350,8 +350,10 @@ void LinkScanText::Splice(Pos keep, TextView insert, Pos resume) {
     html += insert;
     html += Cut(right + 1, len - right);
     *this = LinkScanText(std::move(html), mode_);
+    spliced_ = true;
     return;
   }
+  spliced_ = true;
   MoveGap(static_cast<std::size_t>(left));
   gapEnd_ += static_cast<std::size_t>(right - left);
   Reserve(insert.size());
@@ -399,9 +401,9 @@ std::vector<Text> WithoutBackslash(const std::vector<Text>& entries) {
 
 }  // namespace
 
-void LinkWebAddresses(Text& html) { LinkWebAddresses(html, LinkScanMode::Edit); }
+bool LinkWebAddresses(Text& html) { return LinkWebAddresses(html, LinkScanMode::Edit); }
 
-void LinkWebAddresses(Text& html, LinkScanMode mode) {
+bool LinkWebAddresses(Text& html, LinkScanMode mode) {
   ConversionState& state = State();
   const LinkEntries prefixes(Entries(state.LinkPrefixes, UpperBound(state.LinkPrefixes)));
   const std::vector<Text> terms =
@@ -480,12 +482,14 @@ void LinkWebAddresses(Text& html, LinkScanMode mode) {
     if (best > doc.Length() - 4) break;
     best = doc.Length();
   }
+  const bool spliced = doc.Spliced();
   html = doc.Take();
+  return spliced;
 }
 
-void LinkWrappedAddresses(Text& html) { LinkWrappedAddresses(html, LinkScanMode::Edit); }
+bool LinkWrappedAddresses(Text& html) { return LinkWrappedAddresses(html, LinkScanMode::Edit); }
 
-void LinkWrappedAddresses(Text& html, LinkScanMode mode) {
+bool LinkWrappedAddresses(Text& html, LinkScanMode mode) {
   ConversionState& state = State();
   const LinkEntries prefixes(Entries(state.LinkPrefixes, UpperBound(state.LinkPrefixes)));
   const std::vector<Text> terms =
@@ -546,7 +550,9 @@ void LinkWrappedAddresses(Text& html, LinkScanMode mode) {
     if (best > doc.Length() - 4) break;
     best = doc.Length();
   }
+  const bool spliced = doc.Spliced();
   html = doc.Take();
+  return spliced;
 }
 
 }  // namespace skeinlet::detail

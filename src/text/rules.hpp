@@ -107,6 +107,22 @@ class IndexedText {
     Replaced(std::span<const std::size_t>(&site, 1), length);
   }
   void Edited() noexcept { Stale(); }
+  // Runs `edit`, a change made to the text in another way that returns
+  // whether it changed anything: the index is kept when it did not, and
+  // built again when it did or when it throws. Returns what `edit` did.
+  template <class Edit>
+  bool EditReporting(Edit&& edit) {
+    const bool built = built_, unitsBuilt = unitsBuilt_;
+    const std::size_t vain = vainUnitSearches_;
+    Stale();
+    const bool changed = edit(text_);
+    if (!changed) {
+      built_ = built;
+      unitsBuilt_ = unitsBuilt;
+      vainUnitSearches_ = vain;
+    }
+    return changed;
+  }
   // False only when `find` cannot occur in the text.
   bool MayOccur(TextView find);
   // The text, to be changed in another way: the index is built again when

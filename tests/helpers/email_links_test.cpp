@@ -17,9 +17,12 @@ Text Mailto(TextView address) {
 Text Email(Text html) {
   BuildLinkPrefixes();
   BuildLinkTerminators();
+  const Text before = html;
   Text plain = html;
-  LinkEmailAddresses(plain, LinkScanMode::Plain);
-  LinkEmailAddresses(html);
+  const bool reportedPlain = LinkEmailAddresses(plain, LinkScanMode::Plain);
+  EXPECT_EQ(reportedPlain, plain != before);
+  const bool reported = LinkEmailAddresses(html);
+  EXPECT_EQ(reported, html != before);
   EXPECT_EQ(html, plain);
   return html;
 }

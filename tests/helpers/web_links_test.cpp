@@ -14,13 +14,16 @@ Text Anchor(TextView target, TextView label) {
 }
 
 // Runs the scan both ways and checks that they agree on the text and on
-// what they recorded.
+// what they recorded, and that each tells whether it changed the text.
 template <class Scan>
 Text BothWays(Text html, Scan scan) {
+  const Text before = html;
   Text plain = html;
-  scan(plain, LinkScanMode::Plain);
+  const bool reportedPlain = scan(plain, LinkScanMode::Plain);
+  EXPECT_EQ(reportedPlain, plain != before);
   const BoundedArray<Text> plainFound = State().FoundLinks;
-  scan(html, LinkScanMode::Edit);
+  const bool reported = scan(html, LinkScanMode::Edit);
+  EXPECT_EQ(reported, html != before);
   EXPECT_EQ(html, plain);
   for (std::int64_t i = 0; i <= 2000; ++i) EXPECT_EQ(State().FoundLinks[i], plainFound[i]);
   return html;
@@ -29,13 +32,13 @@ Text BothWays(Text html, Scan scan) {
 Text Web(Text html) {
   BuildLinkPrefixes();
   BuildLinkTerminators();
-  return BothWays(std::move(html), [](Text& t, LinkScanMode m) { LinkWebAddresses(t, m); });
+  return BothWays(std::move(html), [](Text& t, LinkScanMode m) { return LinkWebAddresses(t, m); });
 }
 
 Text Wrapped(Text html) {
   BuildWrappedLinkPrefixes();
   BuildWrappedLinkTerminators();
-  return BothWays(std::move(html), [](Text& t, LinkScanMode m) { LinkWrappedAddresses(t, m); });
+  return BothWays(std::move(html), [](Text& t, LinkScanMode m) { return LinkWrappedAddresses(t, m); });
 }
 
 TEST(LinkTables, EntriesInOrder) {

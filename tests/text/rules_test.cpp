@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+
 #include <algorithm>
 #include <cstdlib>
 #include <new>
@@ -361,6 +363,28 @@ TEST(IndexedText, ALongTextsUnitsFollowItsChanges) {
   indexed.Apply(kTable);
   EXPECT_EQ(text, expected);
   EXPECT_GT(CountOccurrences(text, u"s", kExact), 6000);
+}
+
+TEST(IndexedText, AnEditReportingNoChangeKeepsTheIndex) {
+  Text text = u"abc";
+  IndexedText indexed(text);
+  EXPECT_FALSE(indexed.Has(u"xy"));
+  // Reported as a change: the index is built again and finds the new pair.
+  EXPECT_TRUE(indexed.EditReporting([](Text& t) {
+    t += u"xy";
+    return true;
+  }));
+  EXPECT_TRUE(indexed.Has(u"xy"));
+  EXPECT_FALSE(indexed.EditReporting([](Text&) { return false; }));
+  EXPECT_TRUE(indexed.Has(u"xy"));
+  EXPECT_FALSE(indexed.Has(u"zz"));
+  // An edit that throws half-way leaves the index to be built again.
+  EXPECT_THROW(indexed.EditReporting([](Text& t) -> bool {
+    t += u"zz";
+    throw std::runtime_error("half-way");
+  }),
+               std::runtime_error);
+  EXPECT_TRUE(indexed.Has(u"zz"));
 }
 
 TEST(IndexedText, ASequenceOfTablesGivesWhatEachTableGives) {
