@@ -293,8 +293,10 @@ void ApplyStyleRules(Text& html) {
     if (t.Closing) continue;
     matched.clear();
     const Text tag = UCase(MidView(html, t.Start, t.End - t.Start + 1));
-    const Text classValue = extent::AttributeValue(tag, u"CLASS");
-    const Text id = extent::AttributeValue(tag, u"ID");
+    // A tag without "=" has no attribute to look for.
+    const bool attributes = tag.find(u'=') != Text::npos;
+    const Text classValue = attributes ? extent::AttributeValue(tag, u"CLASS") : Text();
+    const Text id = attributes ? extent::AttributeValue(tag, u"ID") : Text();
     const std::vector<Text> classes = Words(classValue);
     for (const Text& c : classes)
       if (auto f = index.Classes.find(c); f != index.Classes.end())
