@@ -330,9 +330,12 @@ Text ParseColourAttribute(const Text& tag) {
 }
 
 Text NormaliseColour(TextView value) {
-  Text v(value);
-  for (TextView gone : {u" ", u";", u"'", u"\"", u"#"}) RemoveAll(v, gone);
-  v = UCase(v);
+  // Blanks, semicolons, apostrophes, quotes and "#" go (in one pass: taking
+  // out one of them cannot make another), and the rest is upper-cased.
+  Text v;
+  v.reserve(value.size());
+  for (const char16_t c : value)
+    if (c != u' ' && c != u';' && c != u'\'' && c != u'"' && c != u'#') v.push_back(UpperUnit(c));
   ApplyRules(v, kColourNames);
   return v;
 }

@@ -242,6 +242,7 @@ TEST(Formatting, ColourAttributes) {
 
   EXPECT_EQ(NormaliseColour(u"#ff0000"), u"FF0000");
   EXPECT_EQ(NormaliseColour(u" 'Red' ;"), u"ff0000");
+  EXPECT_EQ(NormaliseColour(u"\"#00Ff00\""), u"00FF00");
   EXPECT_EQ(NormaliseColour(u"lightgray"), u"LIGHT808080");
   EXPECT_EQ(NormaliseColour(u"maroon"), u"800000");
   EXPECT_EQ(NormaliseColour(u"green"), u"008000");
