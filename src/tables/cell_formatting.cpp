@@ -2,6 +2,8 @@
 
 #include "text/errors.hpp"
 
+#include <algorithm>
+
 namespace skeinlet::detail {
 namespace {
 
@@ -9,13 +11,13 @@ constexpr std::int32_t kPieceBlock = 256;
 
 thread_local CellFormattingState g_cells;
 
-bool HasTag(const Text& upper, TextView tag) {
+bool HasTag(TextView upper, TextView tag) {
   return InStr(1, upper, tag, Compare::Binary) > 0;
 }
 
-// The font tags of t, each from its "<FONT" through the next ">", joined.
-Text CollectFontTags(const Text& t) {
-  const Text upper = UCase(t);
+// The font tags of t, each from its "<FONT" through the next ">", joined;
+// `upper` is t upper-cased.
+Text CollectFontTags(TextView t, TextView upper) {
   Text f;
   Pos from = 1;
   for (;;) {
@@ -30,38 +32,43 @@ Text CollectFontTags(const Text& t) {
 }
 
 void FormatCell(CellFormattingState& st, CellPiece& piece) {
-  Text t;
-  Text open;
-  Text close;
-  SkipOnError([&] { t = Trim(piece.Text); });
-  SkipOnError([&] { open = Left(t, InStr(1, t, u">", Compare::Binary)); });
-  SkipOnError([&] { close = Right(t, 5); });
-  SkipOnError([&] { t = Mid(t, Len(open) + 1); });
-  SkipOnError([&] { t = Left(t, Len(t) - 5); });
+  // The opening tag (through the first ">"), the last five characters as
+  // the closing tag, and the text between; a text of fewer than five
+  // characters after the opening tag is kept whole.
+  const TextView whole = TrimView(piece.Text);
+  const std::size_t gt = whole.find(u'>');
+  const TextView open = gt == TextView::npos ? TextView() : whole.substr(0, gt + 1);
+  const TextView close = whole.substr(whole.size() - std::min<std::size_t>(5, whole.size()));
+  TextView body = whole.substr(open.size());
+  if (body.size() >= 5) body.remove_suffix(5);
 
-  Text f;
-  SkipOnError([&] { f = CollectFontTags(t); });
-  if (!f.empty())
-    st.LastFontTags = f;
-  else
-    t = st.LastFontTags + t;
-
+  Text t(body);
   Text upper = UCase(t);
+  Text f;
+  SkipOnError([&] { f = CollectFontTags(t, upper); });
+  if (!f.empty()) {
+    st.LastFontTags = f;
+  } else {
+    t = st.LastFontTags + t;
+    upper = UCase(st.LastFontTags) + upper;
+  }
+
   if (HasTag(upper, u"<B>")) st.BoldOpen = true;
   if (HasTag(upper, u"<I>")) st.ItalicOpen = true;
   if (HasTag(upper, u"<U>")) st.UnderlineOpen = true;
 
+  // Each tag put in front goes in front of the upper-cased copy too.
   if (st.BoldOpen && !HasTag(upper, u"<B>")) {
-    t = u"<b>" + t;
-    upper = UCase(t);
+    t.insert(0, u"<b>");
+    upper.insert(0, u"<B>");
   }
   if (st.ItalicOpen && !HasTag(upper, u"<I>")) {
-    t = u"<i>" + t;
-    upper = UCase(t);
+    t.insert(0, u"<i>");
+    upper.insert(0, u"<I>");
   }
   if (st.UnderlineOpen && !HasTag(upper, u"<U>")) {
-    t = u"<u>" + t;
-    upper = UCase(t);
+    t.insert(0, u"<u>");
+    upper.insert(0, u"<U>");
   }
 
   if (HasTag(upper, u"<B>") && !HasTag(upper, u"</B>")) t += u"</b>";
@@ -69,7 +76,10 @@ void FormatCell(CellFormattingState& st, CellPiece& piece) {
   if (HasTag(upper, u"<U>") && !HasTag(upper, u"</U>")) t += u"</u>";
   if (HasTag(upper, u"<FONT") && !HasTag(upper, u"</FONT>")) t += u"</font>";
 
-  piece.Text = open + t + close;
+  Text out;
+  out.reserve(open.size() + t.size() + close.size());
+  out.append(open).append(t).append(close);
+  piece.Text = std::move(out);
 }
 
 void FormatBetweenCells(CellFormattingState& st, const CellPiece& piece) {
