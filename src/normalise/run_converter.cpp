@@ -381,7 +381,7 @@ void ApplyControlWord(RunParts& r, const Word& w) {
     if (stop < 30001) {
       const Text tab = stop >= 1500 ? Repeat(u"&nbsp;", RoundToInt32(stop / 150))
                                     : Text(u"&nbsp;&nbsp;&nbsp;");
-      R(r.text, TabStopMark, tab);
+      r.textIndex.Replace(TabStopMark, tab, Compare::Text);
     }
   }
 }
@@ -610,9 +610,9 @@ void ConvertRun(RunParts& r) {
   if (HasExact(r.text, BulletItemMark)) {
     r.close += Repeat(u"</li>", CountOccurrences(r.text, BulletItemMark, Compare::Binary));
     r.close += Repeat(u"</ul>", CountOccurrences(r.text, u"<ul>", Compare::Text));
-    ReplaceIn(r.text, BulletItemMark, u"<li>", Compare::Binary);
+    r.textIndex.Replace(BulletItemMark, u"<li>", Compare::Binary);
   }
-  R(r.text, BulletParagraphMark, u"</li><br>");
+  r.textIndex.Replace(BulletParagraphMark, u"</li><br>", Compare::Text);
 
   ReadControlWords(r);   // 11
   CarryFont(r);          // 12

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "platform/code_page_converter.hpp"
+#include "text/rules.hpp"
 #include "text/text.hpp"
 
 #include <memory>
@@ -19,6 +20,9 @@ struct RunParts {
   // Created for the first escape run that needs a code page, released
   // with the run.
   std::unique_ptr<CodePageConverter> codePages;
+  // The index of the text part, shared by the two groups of text passes
+  // and the steps between them, which make their replacements through it.
+  IndexedText textIndex{text};
 };
 
 // The text passes: the first group runs before the control words are read

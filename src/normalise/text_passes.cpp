@@ -749,8 +749,10 @@ void TextPassesFirst(RunParts& r) {
     t = DecodeHexEscapes(std::move(t), r.control);
   }
 
-  // Steps 4 to 7 share one index of the text part.
-  IndexedText it(t);
+  // Steps 4 to 7, and the second group after them, share one index of the
+  // text part; what changed it above was not noted.
+  IndexedText& it = r.textIndex;
+  it.Edited();
   for (const SpecialWord& s : kSpecialWords) {  // 4
     it.Replace(s.escaped, SpecialWordMark);
     it.Replace(s.withBlank, s.entity);
@@ -838,9 +840,10 @@ void TextPassesSecond(RunParts& r) {
     }
   }
 
-  // 10. Restorations and remnants of the document head. Steps 10 and 11
-  // share one index of the text part.
-  IndexedText it(t);
+  // 10. Restorations and remnants of the document head. The index of the
+  // text part is the first group's, kept by the replacements since (step 9
+  // only cuts the text short, which leaves it true).
+  IndexedText& it = r.textIndex;
   it.Replace(u"\\pard", u"</CENTER>");
   it.Replace(EscapedPlainMark, u"\\plain\\");
   it.Replace(RunPardMark, u"\\pard\\");
@@ -879,6 +882,7 @@ void TextPassesSecond(RunParts& r) {
   it.Apply(TableRules());
 
   RemoveControlWords(t);  // 12
+  it.Edited();
 }
 
 void RemoveLanguageWordsFrom(Text& text, TextView probe, TextView word) {
