@@ -96,8 +96,9 @@ class EscapeBytes {
   // False only when the find text of an escape rule cannot occur.
   bool MayOccur(TextView find) const {
     if (find.size() != 4 || find[0] != u'\\' || find[1] != u'\'') return true;
-    const int high = HexValue(LowerUnit(find[2]));
-    const int low = HexValue(LowerUnit(find[3]));
+    const char16_t* lower = LowerTable();
+    const int high = HexValue(lower[find[2]]);
+    const int low = HexValue(lower[find[3]]);
     return high < 0 || low < 0 || Has(high * 16 + low);
   }
 

@@ -309,11 +309,12 @@ class FaceWork {
   template <class Add>
   void ForEachWork(TextView t, std::size_t from, std::size_t to, Add&& add) const {
     to = std::min(to, t.size());
+    const char16_t* lower = LowerTable();
     for (std::size_t i = from; i + 2 < t.size() && i < to; ++i) {
-      if (LowerUnit(t[i]) != u'\\' || LowerUnit(t[i + 1]) != u'f') continue;
+      if (lower[t[i]] != u'\\' || lower[t[i + 1]] != u'f') continue;
       std::int64_t k = 0;
       for (std::size_t j = i + 2; j < t.size(); ++j) {
-        const char16_t d = LowerUnit(t[j]);
+        const char16_t d = lower[t[j]];
         if (!IsDigit(d)) break;
         k = k * 10 + (d - u'0');
         if (k > count_) break;
