@@ -369,6 +369,13 @@ Pos InStr(Pos start, TextView text, TextView find, Compare cmp) {
 
 Pos CountOccurrences(TextView text, TextView find, Compare cmp) {
   if (text.empty() || find.empty()) return 0;
+  if (find.size() == 1) {
+    // Every unit that matches is an occurrence: one pass counts them.
+    if (cmp == Compare::Binary) return std::count(text.begin(), text.end(), find.front());
+    const auto& t = Tables();
+    const char16_t unit = t.lower[find.front()];
+    return std::count_if(text.begin(), text.end(), [&](char16_t c) { return t.lower[c] == unit; });
+  }
   Pos count = 0;
   for (std::size_t at = FindIndex(text, find, 0, cmp); at != TextView::npos;
        at = FindIndex(text, find, at + 1, cmp))

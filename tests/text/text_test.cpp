@@ -143,6 +143,10 @@ TEST(Searching, CountAndLastPositionAllowOverlaps) {
   EXPECT_EQ(CountOccurrences(u"", u"a", Compare::Binary), 0);
   EXPECT_EQ(CountOccurrences(u"abc", u"", Compare::Binary), 0);
   EXPECT_EQ(CountOccurrences(u"abc", u"x", Compare::Text), 0);
+  // One unit: every unit that matches it, in either case or exactly.
+  EXPECT_EQ(CountOccurrences(u"k<K\u212A<", u"k", Compare::Text), 3);
+  EXPECT_EQ(CountOccurrences(u"k<K\u212A<", u"K", Compare::Binary), 1);
+  EXPECT_EQ(CountOccurrences(u"k<K\u212A<", u"<", Compare::Binary), 2);
 
   EXPECT_EQ(LastPosition(u"aaa", u"aa", Compare::Binary), 2);
   EXPECT_EQ(LastPosition(u"abcabc", u"bc", Compare::Binary), 5);
