@@ -1,9 +1,11 @@
 #include "text/rules.hpp"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -34,6 +36,12 @@ constexpr std::size_t kByteSetFrom = 16384;
 // costs about as much as eight such searches.
 constexpr std::size_t kUnitSetFrom = 16384;
 constexpr std::size_t kVainBeforeUnitSet = 8;
+
+// From this length a search for four units or more is looked up in the
+// text's runs of four instead of its pairs. Building them costs about as
+// much as four searches of the whole text, twice the pairs (bench_indexes),
+// but a long text holds most pairs there are and few of the runs of four.
+constexpr std::size_t kQuadsFrom = 65536;
 
 // Below this many rules a table is searched rule by rule.
 constexpr std::size_t kIndexedTable = 4;
@@ -106,6 +114,72 @@ void PairIndex::AddEdges(TextView text, std::span<const std::size_t> sites,
   }
 }
 
+namespace {
+
+// The four units from `p` as one key, each folded to its lower case with
+// bit 5 set (so that a unit and its lower case agree, and ASCII needs no
+// table: a collision only lets a search run). Unit k is bits 16k to 16k+15.
+inline std::uint64_t QuadAt(const char16_t* p, const char16_t* lower) noexcept {
+  std::uint64_t units;
+  std::memcpy(&units, p, sizeof units);
+  constexpr std::uint64_t kNotAscii = 0xFF80FF80FF80FF80ull;
+  constexpr std::uint64_t kBit5 = 0x0020002000200020ull;
+  if ((units & kNotAscii) == 0) return units | kBit5;
+  std::uint64_t quad = 0;
+  for (unsigned k = 0; k < 4; ++k)
+    quad |= std::uint64_t{static_cast<std::uint16_t>(lower[p[k]] | 0x20)} << (16 * k);
+  return quad;
+}
+
+}  // namespace
+
+void QuadIndex::Build(TextView text) {
+  // As the pairs of a long text: a byte per slot, packed into bits at the
+  // end, so that each run of four is a plain store. The bytes are kept for
+  // the thread's next build.
+  thread_local std::vector<std::uint8_t> seen;
+  seen.assign(std::size_t{1} << kBits, 0);
+  const char16_t* lower = LowerTable();
+  for (std::size_t i = 0; i + 4 <= text.size(); ++i) seen[Slot(QuadAt(text.data() + i, lower))] = 0x80;
+  bits_.assign(std::size_t{1} << (kBits - 6), 0);
+  for (std::size_t word = 0; word < bits_.size(); ++word) {
+    const std::uint8_t* bytes = seen.data() + word * 64;
+    std::uint64_t bits = 0;
+#if defined(__SSE2__)
+    for (unsigned q = 0; q < 4; ++q) {
+      const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + q * 16));
+      bits |= std::uint64_t{static_cast<std::uint16_t>(_mm_movemask_epi8(v))} << (16 * q);
+    }
+#else
+    for (unsigned k = 0; k < 64; ++k) bits |= std::uint64_t{bytes[k] >> 7} << k;
+#endif
+    bits_[word] = bits;
+  }
+}
+
+void QuadIndex::AddStarts(TextView text, std::size_t from, std::size_t to) noexcept {
+  const char16_t* lower = LowerTable();
+  if (text.size() < 4) return;
+  to = std::min(to, text.size() - 3);
+  for (std::size_t i = from; i < to; ++i) Set(Slot(QuadAt(text.data() + i, lower)));
+}
+
+bool QuadIndex::MayContain(TextView find) const noexcept {
+  const char16_t* lower = LowerTable();
+  for (std::size_t i = 0; i + 4 <= find.size(); ++i) {
+    const std::uint32_t slot = Slot(QuadAt(find.data() + i, lower));
+    if (!(bits_[slot >> 6] >> (slot & 63) & 1)) return false;
+  }
+  return true;
+}
+
+void IndexedText::AddQuads(std::span<const std::size_t> sites, std::size_t length) noexcept {
+  // A run of four made by a replacement starts at most three units before
+  // it and ends at most three after it.
+  for (const std::size_t at : sites)
+    quads_.AddStarts(text_, at < 3 ? 0 : at - 3, at + length);
+}
+
 void IndexedText::AddUnits(TextView piece) noexcept {
   const char16_t* lower = LowerTable();
   std::uint8_t* units = units_.data();
@@ -127,6 +201,12 @@ bool IndexedText::MayOccur(TextView find) {
     }
     const char16_t lowered = LowerUnit(find.front());
     if (units_[lowered]) return true;
+  } else if (find.size() >= 4 && text_.size() >= kQuadsFrom) {
+    if (!quadsBuilt_) {
+      quads_.Build(text_);
+      quadsBuilt_ = true;
+    }
+    if (quads_.MayContain(find)) return true;
   } else {
     if (!built_) {
       index_.Build(text_);
@@ -137,7 +217,7 @@ bool IndexedText::MayOccur(TextView find) {
 #if defined(SKEINLET_CHECK_SKIPS)
   // The checking build proves every skip: the find text really is absent.
   if (FindIndex(text_, find, 0, Compare::Text) != TextView::npos) {
-    std::fputs("skeinlet: the pair index skipped a find text that occurs\n", stderr);
+    std::fputs("skeinlet: the index skipped a find text that occurs\n", stderr);
     std::abort();
   }
 #endif
@@ -148,9 +228,9 @@ std::size_t IndexedText::Replace(TextView find, TextView replace, Compare cmp,
                                  Occurrences occ) {
   sites_.clear();
   if (find.empty() || !MayOccur(find)) return 0;
-  const bool built = built_, unitsBuilt = unitsBuilt_;
+  const bool built = built_, unitsBuilt = unitsBuilt_, quadsBuilt = quadsBuilt_;
   // Should the replacement fail half-way, the index is built again.
-  built_ = unitsBuilt_ = false;
+  built_ = unitsBuilt_ = quadsBuilt_ = false;
   const std::size_t count = ReplaceIn(text_, find, replace, cmp, occ, sites_);
   NoteUnitSearch(find, count > 0);
   if (built) {
@@ -163,6 +243,10 @@ std::size_t IndexedText::Replace(TextView find, TextView replace, Compare cmp,
   if (unitsBuilt) {
     if (count > 0) AddUnits(replace);
     unitsBuilt_ = true;
+  }
+  if (quadsBuilt) {
+    if (count > 0) AddQuads(sites_, replace.size());
+    quadsBuilt_ = true;
   }
   return count;
 }
@@ -177,6 +261,7 @@ void IndexedText::Replaced(std::span<const std::size_t> sites, std::size_t lengt
   if (unitsBuilt_)
     for (const std::size_t at : sites)
       if (at < text.size()) AddUnits(text.substr(at, length));
+  if (quadsBuilt_) AddQuads(sites, length);
 }
 
 void IndexedText::Apply(std::span<const Rule> rules) {

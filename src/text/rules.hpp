@@ -73,6 +73,26 @@ class PairIndex {
   std::array<std::uint64_t, kSlots / 64> pairs_{};
 };
 
+// Which runs of four adjacent units (lower-cased, hashed into 2^20 bits)
+// occur in a long text. A long text holds most of the pairs there are, so
+// its pairs rule out little; its runs of four rule out most find texts of
+// four units or more that do not occur (the guards of the list blocks).
+class QuadIndex {
+ public:
+  void Build(TextView text);
+  bool MayContain(TextView find) const noexcept;
+  // Adds the runs of four that start in text[from, to).
+  void AddStarts(TextView text, std::size_t from, std::size_t to) noexcept;
+
+ private:
+  static constexpr unsigned kBits = 20;
+  static std::uint32_t Slot(std::uint64_t quad) noexcept {
+    return static_cast<std::uint32_t>(quad * 0x9E3779B97F4A7C15ull >> (64 - kBits));
+  }
+  void Set(std::uint32_t slot) noexcept { bits_[slot >> 6] |= std::uint64_t{1} << (slot & 63); }
+  std::vector<std::uint64_t> bits_;
+};
+
 // A text searched through its pair index, kept up to date by the
 // replacements made here, so that a sequence of rules, tables and tests on
 // one text builds the index once. Each replacement adds the pairs it can
@@ -112,13 +132,14 @@ class IndexedText {
   // built again when it did or when it throws. Returns what `edit` did.
   template <class Edit>
   bool EditReporting(Edit&& edit) {
-    const bool built = built_, unitsBuilt = unitsBuilt_;
+    const bool built = built_, unitsBuilt = unitsBuilt_, quadsBuilt = quadsBuilt_;
     const std::size_t vain = vainUnitSearches_;
     Stale();
     const bool changed = edit(text_);
     if (!changed) {
       built_ = built;
       unitsBuilt_ = unitsBuilt;
+      quadsBuilt_ = quadsBuilt;
       vainUnitSearches_ = vain;
     }
     return changed;
@@ -134,10 +155,13 @@ class IndexedText {
 
  private:
   void Stale() noexcept {
-    built_ = unitsBuilt_ = false;
+    built_ = unitsBuilt_ = quadsBuilt_ = false;
     vainUnitSearches_ = 0;
   }
   void AddUnits(TextView piece) noexcept;
+  // Adds the runs of four that the `length` units written at each of
+  // `sites` can have made.
+  void AddQuads(std::span<const std::size_t> sites, std::size_t length) noexcept;
   void NoteUnitSearch(TextView find, bool found) noexcept {
     if (find.size() == 1 && !found) ++vainUnitSearches_;
   }
@@ -150,8 +174,12 @@ class IndexedText {
   // table of single characters), kept up to date as the pairs are.
   std::vector<std::uint8_t> units_;
   std::size_t vainUnitSearches_ = 0;
+  // The runs of four of a long text, for the find texts of four units or
+  // more (there the pairs are not used), kept up to date as the pairs are.
+  QuadIndex quads_;
   bool built_ = false;
   bool unitsBuilt_ = false;
+  bool quadsBuilt_ = false;
 };
 
 // Applies one rule; returns the number of replacements.

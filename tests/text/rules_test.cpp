@@ -213,9 +213,15 @@ TEST(ApplyRules, NoAllocationWhenNothingMatches) {
   const Text before = doc;
   ApplyRules(doc, table);  // builds the case tables once
 
-  EXPECT_EQ(AllocationsDuring([&] { ApplyRules(doc, table); }), 0);
+  // A text this long is indexed by its runs of four, whose bits are the
+  // one allocation, whatever the number of rules.
+  EXPECT_EQ(AllocationsDuring([&] { ApplyRules(doc, table); }), 1);
   EXPECT_EQ(AllocationsDuring([&] { ApplyGuarded(doc, u"\\pntext", table); }), 0);
-  EXPECT_EQ(AllocationsDuring([&] { ApplyGuarded(doc, u"\\par", table); }), 0);
+  EXPECT_EQ(AllocationsDuring([&] { ApplyGuarded(doc, u"\\par", table); }), 1);
+  const Text shorter = doc.substr(0, 60000);
+  Text copy = shorter;
+  EXPECT_EQ(AllocationsDuring([&] { ApplyRules(copy, table); }), 0);
+  EXPECT_EQ(copy, shorter);
   EXPECT_EQ(AllocationsDuring([&] { ReplaceIn(doc, u"absent", u"x", kExact); }), 0);
   EXPECT_EQ(doc, before);
 
@@ -407,6 +413,82 @@ TEST(IndexedText, ASequenceOfTablesGivesWhatEachTableGives) {
   indexed.Apply(kFirstTable);
   indexed.Apply(kSecondTable);
   EXPECT_EQ(text, expected);
+}
+
+TEST(IndexedText, ALongTextsRunsOfFourFollowItsChanges) {
+  // On a long text a find of four units or more is looked up in the runs
+  // of four: those a replacement or a noted edit forms (with its
+  // neighbours, or by joining what a removal leaves on either side) must
+  // be found at once, in either case, and what is absent stays absent.
+  std::mt19937 rng(77);
+  const TextView base[] = {u"a", u"b", u"\\", u" "};
+  const TextView units[] = {u"a", u"b", u"\\", u" ", u"K", u"k", u"\u212A", u"\u00c9", u"\u00e9", u"z", u"{"};
+  auto piece = [&](std::size_t least, std::size_t most) {
+    Text t;
+    const std::size_t n = least + rng() % (most - least + 1);
+    for (std::size_t k = 0; k < n; ++k) t += units[rng() % std::size(units)];
+    return t;
+  };
+  // Every run of four that starts in [from, to) is found.
+  auto runsFound = [](IndexedText& indexed, std::size_t from, std::size_t to) {
+    const Text copy = indexed.text();
+    for (std::size_t i = from; i < to && i + 4 <= copy.size(); ++i)
+      if (!indexed.Has(TextView(copy).substr(i, 4))) return false;
+    return true;
+  };
+  {
+    // Either case, in ASCII and beyond it.
+    Text text(70000, u'a');
+    text.replace(100, 4, u"KKKK");
+    text.replace(200, 4, u"\u00c9\u00c9\u00c9\u00c9");
+    IndexedText indexed(text);
+    EXPECT_TRUE(indexed.Has(u"kkkk"));
+    EXPECT_TRUE(indexed.Has(u"\u212Ak\u212AK"));
+    EXPECT_TRUE(indexed.Has(u"\u00e9\u00e9\u00e9\u00e9"));
+    EXPECT_TRUE(indexed.Has(u"KKKK", kExact));
+    EXPECT_FALSE(indexed.Has(u"kkkkk"));
+    EXPECT_EQ(indexed.Replace(u"aaaa", u"Ab", kExact, kFirst), 1u);
+    EXPECT_TRUE(indexed.Has(u"abaa"));
+  }
+  for (int round = 0; round < 4; ++round) {
+    Text text;
+    while (text.size() < 70000) text += base[rng() % std::size(base)];
+    Text plain = text;
+    IndexedText indexed(text);
+    EXPECT_FALSE(indexed.Has(u"ab{z"));
+    for (int step = 0; step < 60; ++step) {
+      const unsigned what = rng() % 10;
+      if (what < 5) {
+        const Text find = piece(1, 3), with = piece(0, 4);
+        const Occurrences occ = rng() % 2 == 0 ? kFirst : kAll;
+        std::vector<std::size_t> sites;
+        ASSERT_EQ(indexed.Replace(find, with, kText, occ), ReplaceIn(plain, find, with, kText, occ, sites));
+        const std::vector<std::size_t> written(indexed.Sites().begin(), indexed.Sites().end());
+        for (const std::size_t at : written)
+          ASSERT_TRUE(runsFound(indexed, at < 3 ? 0 : at - 3, at + with.size()))
+              << "round " << round << " step " << step;
+      } else if (what < 8) {
+        const Text find = piece(4, 6);
+        const Compare cmp = rng() % 2 == 0 ? kExact : kText;
+        ASSERT_EQ(indexed.Has(find, cmp), Contains(plain, find, cmp)) << "round " << round;
+      } else {
+        const std::size_t at = rng() % plain.size();
+        const std::size_t removed = std::min<std::size_t>(rng() % 4, plain.size() - at);
+        const Text inserted = piece(0, 4);
+        plain.replace(at, removed, inserted);
+        text.replace(at, removed, inserted);
+        if (what == 8) {
+          indexed.Replaced(at, inserted.size());
+        } else {
+          indexed.Edited();
+        }
+        ASSERT_TRUE(runsFound(indexed, at < 3 ? 0 : at - 3, at + inserted.size()))
+            << "round " << round << " step " << step;
+      }
+      ASSERT_EQ(text, plain);
+    }
+    ASSERT_TRUE(runsFound(indexed, 0, text.size())) << "round " << round;
+  }
 }
 
 }  // namespace
