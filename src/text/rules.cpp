@@ -46,6 +46,24 @@ constexpr std::size_t kQuadsFrom = 65536;
 // Below this many rules a table is searched rule by rule.
 constexpr std::size_t kIndexedTable = 4;
 
+// Packs marked bytes (top bit set) into bits: words[w] bit k is byte
+// 64 * w + k.
+void PackMarks(const std::uint8_t* marks, std::uint64_t* words, std::size_t count) noexcept {
+  for (std::size_t word = 0; word < count; ++word) {
+    const std::uint8_t* bytes = marks + word * 64;
+    std::uint64_t bits = 0;
+#if defined(__SSE2__)
+    for (unsigned q = 0; q < 4; ++q) {
+      const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + q * 16));
+      bits |= std::uint64_t{static_cast<std::uint16_t>(_mm_movemask_epi8(v))} << (16 * q);
+    }
+#else
+    for (unsigned k = 0; k < 64; ++k) bits |= std::uint64_t{bytes[k] >> 7} << k;
+#endif
+    words[word] = bits;
+  }
+}
+
 }  // namespace
 
 void PairIndex::Build(TextView text) noexcept {
@@ -73,19 +91,7 @@ void PairIndex::Build(TextView text) noexcept {
     seen[LoweredSlot(previous, current)] = 0x80;
     previous = current;
   }
-  for (std::size_t word = 0; word < pairs_.size(); ++word) {
-    const std::uint8_t* bytes = seen.data() + word * 64;
-    std::uint64_t bits = 0;
-#if defined(__SSE2__)
-    for (unsigned q = 0; q < 4; ++q) {
-      const __m128i v = _mm_load_si128(reinterpret_cast<const __m128i*>(bytes + q * 16));
-      bits |= std::uint64_t{static_cast<std::uint16_t>(_mm_movemask_epi8(v))} << (16 * q);
-    }
-#else
-    for (unsigned k = 0; k < 64; ++k) bits |= std::uint64_t{bytes[k] >> 7} << k;
-#endif
-    pairs_[word] = bits;
-  }
+  PackMarks(seen.data(), pairs_.data(), pairs_.size());
 }
 
 bool PairIndex::MayContain(TextView find) const noexcept {
@@ -141,20 +147,8 @@ void QuadIndex::Build(TextView text) {
   seen.assign(std::size_t{1} << kBits, 0);
   const char16_t* lower = LowerTable();
   for (std::size_t i = 0; i + 4 <= text.size(); ++i) seen[Slot(QuadAt(text.data() + i, lower))] = 0x80;
-  bits_.assign(std::size_t{1} << (kBits - 6), 0);
-  for (std::size_t word = 0; word < bits_.size(); ++word) {
-    const std::uint8_t* bytes = seen.data() + word * 64;
-    std::uint64_t bits = 0;
-#if defined(__SSE2__)
-    for (unsigned q = 0; q < 4; ++q) {
-      const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + q * 16));
-      bits |= std::uint64_t{static_cast<std::uint16_t>(_mm_movemask_epi8(v))} << (16 * q);
-    }
-#else
-    for (unsigned k = 0; k < 64; ++k) bits |= std::uint64_t{bytes[k] >> 7} << k;
-#endif
-    bits_[word] = bits;
-  }
+  bits_.resize(std::size_t{1} << (kBits - 6));
+  PackMarks(seen.data(), bits_.data(), bits_.size());
 }
 
 void QuadIndex::AddStarts(TextView text, std::size_t from, std::size_t to) noexcept {
