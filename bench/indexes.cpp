@@ -49,19 +49,10 @@ void BM_VainSearch(benchmark::State& state) {
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * doc.size()));
 }
 
-void BM_BuildPairs(benchmark::State& state) {
+template <class Index>
+void BM_Build(benchmark::State& state) {
   const Text& doc = Document(static_cast<std::size_t>(state.range(0)));
-  PairIndex index;
-  for (auto _ : state) {
-    index.Build(doc);
-    benchmark::DoNotOptimize(index);
-  }
-  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * doc.size()));
-}
-
-void BM_BuildQuads(benchmark::State& state) {
-  const Text& doc = Document(static_cast<std::size_t>(state.range(0)));
-  QuadIndex index;
+  Index index;
   for (auto _ : state) {
     index.Build(doc);
     benchmark::DoNotOptimize(index);
@@ -72,5 +63,5 @@ void BM_BuildQuads(benchmark::State& state) {
 }  // namespace
 
 BENCHMARK(BM_VainSearch)->Arg(1)->Arg(4)->Arg(16)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_BuildPairs)->Arg(1)->Arg(4)->Arg(16)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_BuildQuads)->Arg(1)->Arg(4)->Arg(16)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Build<PairIndex>)->Name("BM_BuildPairs")->Arg(1)->Arg(4)->Arg(16)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Build<QuadIndex>)->Name("BM_BuildQuads")->Arg(1)->Arg(4)->Arg(16)->Unit(benchmark::kMillisecond);
