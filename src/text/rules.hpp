@@ -98,7 +98,9 @@ class QuadIndex {
 // one text builds the index once. Each replacement adds the pairs it can
 // have made: those inside the replacement and those at its two edges. A
 // change made to the text in any other way must be followed by Edited(),
-// which builds the index again when it is next needed.
+// which builds the index again when it is next needed. A long text answers
+// its finds of four units or more from its runs of four instead, kept up
+// to date the same way.
 class IndexedText {
  public:
   explicit IndexedText(Text& text) noexcept : text_(text) {}
