@@ -414,7 +414,11 @@ Text ConvertHtmlToRtf(Text& html, Text& styleFolder, Text& imageFolder,
     ~Release() { State.Images.reset(); }
   } release{s};
   ResetForConversion(s);
-  s.WorkHtml = html;
+  // The caller's HTML is emptied on return; the working copy takes its
+  // text over now instead of copying it, so that the walk never holds the
+  // HTML twice beside the RTF it writes.
+  s.WorkHtml = std::move(html);
+  html.clear();
   if (DetectCharset(s.WorkHtml)) CleanWordHtml(s.WorkHtml);
   SetUpFormatStack(s);
   s.StyleRules.Redim(0, 0);
@@ -439,7 +443,6 @@ Text ConvertHtmlToRtf(Text& html, Text& styleFolder, Text& imageFolder,
   // HTML is let go first, and the body is extended where it lies instead of
   // being copied behind the header, so that no second copy of the body is
   // ever held.
-  Text().swap(html);
   Text().swap(s.WorkHtml);
   Text result;
   result.swap(s.OutputRtf);
