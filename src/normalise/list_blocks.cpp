@@ -49,8 +49,9 @@ void AddFamily2(RuleTable& t, TextView find, TextView replace,
 // (it was the first), so a later start either lies wholly after the cut or
 // is formed across the join; only the last few kept characters need looking
 // at again, which keeps one pass linear however many groups a document has.
-// Returns whether it removed anything.
-bool RemoveListDefinitions(Text& rtf) {
+// Returns whether it removed anything; `joins` receives where the kept
+// pieces meet in the new text, in order.
+bool RemoveListDefinitions(Text& rtf, std::vector<std::size_t>& joins) {
   constexpr TextView kStart = u"{\\*\\pn\\pnlvlblt\\pnf1\\";
   constexpr TextView kEnd = u"{\\pntxtb\\'b7}}";
   const std::size_t firstStart = FindIndex(rtf, kStart, 0, Compare::Binary);
@@ -84,6 +85,9 @@ bool RemoveListDefinitions(Text& rtf) {
     const std::size_t e = FindIndex(src, kEnd, searchFrom, Compare::Binary);
     if (e == Text::npos) break;
     out.resize(startInOut);
+    // A cut that starts in the kept tail swallows the joins made there.
+    while (!joins.empty() && joins.back() >= startInOut) joins.pop_back();
+    joins.push_back(startInOut);
     cursor = e + kEnd.size();
   }
   out.append(src, cursor, Text::npos);
@@ -432,7 +436,8 @@ void BlockL12(IndexedText& rtf) {
   }();
   ApplyGuarded(rtf, u"\\pard{\\pntext\\f", kItems);
   ApplyGuarded(rtf, u"{\\*\\pn\\pnlvlblt", kFonts);
-  if (RemoveListDefinitions(rtf.text())) rtf.Edited();
+  std::vector<std::size_t> joins;
+  if (RemoveListDefinitions(rtf.text(), joins)) rtf.Replaced(joins, 0);
   ApplyGuarded(rtf, u"{\\pntext\\f", kParagraphs);
   rtf.Apply(kIndents);
   ApplyGuarded(rtf, u"{\\*\\pn\\pnlvlblt\\pn", kDefinitions);

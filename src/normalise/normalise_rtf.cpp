@@ -136,7 +136,7 @@ void NormaliseRTF(Text& rtf) {
   step([&] { BlockL10(indexed); });
   step([&] { BlockB1(indexed); });                                     // 14
   step([&] { BlockT2(indexed); });
-  step([&] { StageP5(indexed.Edit()); });                              // 15
+  step([&] { StageP5(indexed); });                                     // 15
   step([&] { BlockH2(indexed); });                                     // 16
   step([&] { BlockG2(indexed); });                                     // 17
   step([&] { BlockT3(indexed); });

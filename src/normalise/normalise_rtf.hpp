@@ -33,7 +33,7 @@ void StageP1(Text& rtf);  // picture and object removal
 void StageP2(Text& rtf);  // picture extraction
 void StageP3(Text& rtf);  // picture marking
 void StageP4(Text& rtf);  // object unwrapping
-void StageP5(Text& rtf);  // braces after a picture placeholder
+void StageP5(IndexedText& rtf);  // braces after a picture placeholder
 void BlockG1(IndexedText& rtf);
 void BlockL1(IndexedText& rtf);
 void BlockL2(IndexedText& rtf);

@@ -115,7 +115,7 @@ void StageP4(Text& rtf) {
   }
 }
 
-void StageP5(Text& rtf) {
+void StageP5(IndexedText& rtf) {
   static const RuleTable rules = [] {
     const Text mark(kCloseMarkCore);
     RuleTable t;

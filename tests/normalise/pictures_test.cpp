@@ -108,7 +108,8 @@ TEST(StageP4P5, ObjectsAreUnwrapped) {
   EXPECT_EQ(State().EquationSeen, u"yes");
   const Text path = u"f" + Text(kSep) + u"p000.png";
   EXPECT_EQ(rtf, u"a ¢iûJjK9±Í" + path + u"K9iûJ±¢jÍ }}b");
-  StageP5(rtf);
+  IndexedText indexed(rtf);
+  StageP5(indexed);
   EXPECT_EQ(rtf, u"a ¢iûJjK9±Í" + path + u"K9iûJ±¢jÍ b");
 
   // An equation object without a placeholder still sets the flag and
@@ -125,7 +126,8 @@ TEST(StageP4P5, ObjectsAreUnwrapped) {
 
 TEST(StageP5, BracesAfterThePlaceholder) {
   auto p5 = [](Text t) {
-    StageP5(t);
+    IndexedText indexed(t);
+    StageP5(indexed);
     return t;
   };
   EXPECT_EQ(p5(u"xK9iûJ±¢jÍ}}y"), u"xK9iûJ±¢jÍ y");
