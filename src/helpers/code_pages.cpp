@@ -84,8 +84,11 @@ class EscapeBytes {
   void Read(TextView text) {
     bytes_.reset();
     const char16_t* lower = LowerTable();
-    for (std::size_t i = 0; i + 3 < text.size(); ++i) {
-      if (lower[text[i]] != u'\\' || lower[text[i + 1]] != u'\'') continue;
+    // Only a backslash lower-cases to a backslash, and only an apostrophe
+    // to an apostrophe, so the escapes are found by an exact search.
+    for (std::size_t i = FindIndex(text, u"\\'", 0, Compare::Binary);
+         i != TextView::npos && i + 3 < text.size();
+         i = FindIndex(text, u"\\'", i + 1, Compare::Binary)) {
       const int high = HexValue(lower[text[i + 2]]);
       const int low = HexValue(lower[text[i + 3]]);
       if (high >= 0 && low >= 0) bytes_.set(static_cast<std::size_t>(high * 16 + low));
