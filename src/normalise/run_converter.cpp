@@ -473,8 +473,12 @@ void ReadBackFontState() {
   constexpr std::size_t kLongestMark = 8;
   const std::size_t from = marks.searched >= kLongestMark ? marks.searched - kLongestMark + 1 : 0;
   int unseen = 3;
+  // Each quote from the last back to the one at from + 1.
   for (std::size_t end = html.size(); unseen > 0 && end >= from + 2; --end) {
-    if (html[end - 1] != u'"' || html[end - 2] != u'=') continue;
+    const std::size_t quote = FindLastUnit(html, u'"', from + 1, end);
+    if (quote == TextView::npos) break;
+    end = quote + 1;
+    if (html[end - 2] != u'=') continue;
     for (Mark& m : all) {
       if (m.seen || end < from + m.text.size()) continue;
       if (html.substr(end - m.text.size(), m.text.size()) == m.text) {

@@ -17,6 +17,17 @@ bool NameAfter(TextView text, Pos p, TextView name) {
   return Equal(MidView(text, p + 1, Len(name)), name, Compare::Text);
 }
 
+// Whether the "<" at p can open one of the table's tags: each of their
+// names starts with "T" or "/T", in any case, and only "t" and "T" lower-case
+// to "t". Most tags of a document are passed over here, before the names
+// are compared.
+bool MayBeTableTag(TextView text, Pos p) {
+  const auto at = static_cast<std::size_t>(p);  // the unit after the "<"
+  if (at >= text.size()) return false;
+  const char16_t first = text[at] == u'/' && at + 1 < text.size() ? text[at + 1] : text[at];
+  return first == u't' || first == u'T';
+}
+
 TagInfo MakeTag(TextView text, Pos p, TextView name) {
   TagInfo tag;
   tag.Name = Text(name);
@@ -64,6 +75,7 @@ std::vector<TextView> SplitNames(TextView names) {
 
 TagInfo NextTableTag(TextView text, Pos start) {
   return WalkTags(text, start, [](TextView t, Pos p) -> TextView {
+    if (!MayBeTableTag(t, p)) return {};
     if (NameAfter(t, p, u"/TABLE")) return u"/TABLE";
     if (NameAfter(t, p, u"TABLE")) return u"TABLE";
     return {};
@@ -72,6 +84,7 @@ TagInfo NextTableTag(TextView text, Pos start) {
 
 TagInfo NextStructureTag(TextView text, Pos start) {
   return WalkTags(text, start, [](TextView t, Pos p) -> TextView {
+    if (!MayBeTableTag(t, p)) return {};
     if (NameAfter(t, p, u"TR")) return u"TR";
     if (NameAfter(t, p, u"TD")) return u"TD";
     if (NameAfter(t, p, u"/TR")) return u"/TR";

@@ -5,7 +5,9 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstring>
+#include <string.h>
 #include <tuple>
 #include <utility>
 #include <vector>
@@ -356,6 +358,32 @@ std::size_t FindIndex(TextView text, TextView find, std::size_t from,
           MatchesAt(data + i, find, cmp, t))
         return i;
   }
+  return TextView::npos;
+}
+
+std::size_t FindLastUnit(TextView text, char16_t unit, std::size_t from,
+                         std::size_t end) noexcept {
+  end = std::min(end, text.size());
+  if (from >= end) return TextView::npos;
+#if defined(__GLIBC__)
+  if constexpr (std::endian::native == std::endian::little) {
+    // A search for the unit's low byte; a hit in a high byte, or in the
+    // low byte of another unit, is passed over.
+    const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
+    const int low = unit & 0xFF;
+    std::size_t length = 2 * (end - from);  // bytes from 2 * from not yet searched
+    while (length > 0) {
+      const void* hit = ::memrchr(bytes + 2 * from, low, length);
+      if (hit == nullptr) break;
+      const auto at = static_cast<std::size_t>(static_cast<const unsigned char*>(hit) - bytes);
+      if (at % 2 == 0 && text[at / 2] == unit) return at / 2;
+      length = at - 2 * from;
+    }
+    return TextView::npos;
+  }
+#endif
+  while (end > from)
+    if (text[--end] == unit) return end;
   return TextView::npos;
 }
 

@@ -93,6 +93,12 @@ Pos LastPosition(TextView text, TextView find, Compare cmp);
 std::size_t FindIndex(TextView text, TextView find, std::size_t from,
                       Compare cmp) noexcept;
 
+// The index of the last `unit` in text[from, end), or TextView::npos (an
+// exact comparison). Scans back with the C library's vectorised byte search
+// where it has one.
+std::size_t FindLastUnit(TextView text, char16_t unit, std::size_t from,
+                         std::size_t end) noexcept;
+
 // How wide a block of candidate starts FindIndex compares at once: by
 // default the widest the processor has (AVX2, else SSE2). Tests and
 // benchmarks narrow it on their own thread to compare the paths; a width the

@@ -157,6 +157,33 @@ TEST(Searching, CountAndLastPositionAllowOverlaps) {
   EXPECT_EQ(LastPosition(u"abc", u"", Compare::Binary), 0);
 }
 
+TEST(Searching, FindLastUnitPassesOverUnitsThatShareAByte) {
+  // Units whose low or high byte is the quote's: only the quote itself is
+  // found, at every distance from the ends of the range.
+  const char16_t decoys[] = {u'\u2222', u'\u2200', u'\u0122', u'\u2201'};
+  std::mt19937 rng(14);
+  for (int round = 0; round < 2000; ++round) {
+    Text t(rng() % 80, u'a');
+    for (char16_t& c : t) {
+      const unsigned pick = rng() % 8;
+      if (pick < 4) c = decoys[pick];
+      else if (pick == 4) c = u'"';
+    }
+    const std::size_t from = t.empty() ? 0 : rng() % (t.size() + 1);
+    const std::size_t end = from + rng() % (t.size() - from + 1);
+    std::size_t expected = TextView::npos;
+    for (std::size_t i = end; i > from; --i)
+      if (t[i - 1] == u'"') {
+        expected = i - 1;
+        break;
+      }
+    ASSERT_EQ(FindLastUnit(t, u'"', from, end), expected) << round;
+  }
+  EXPECT_EQ(FindLastUnit(u"a\"b\"", u'"', 0, 99), 3u) << "end past the text";
+  EXPECT_EQ(FindLastUnit(u"\"ab", u'"', 1, 3), TextView::npos);
+  EXPECT_EQ(FindLastUnit(u"\"ab", u'"', 2, 1), TextView::npos) << "empty range";
+}
+
 TEST(Replacing, EveryOccurrenceWithoutRescanning) {
   Text t = u"aaa";
   EXPECT_EQ(ReplaceIn(t, u"a", u"aa"), 3u);
