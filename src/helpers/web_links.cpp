@@ -158,8 +158,7 @@ LinkScanText::LinkScanText(Text html, LinkScanMode mode)
   }
   buf_.resize(gapEnd_);
   lower_.assign(gapEnd_, u'\0');
-  const char16_t* lower = LowerTable();
-  for (std::size_t i = 0; i < length; ++i) lower_[i] = lower[buf_[i]];
+  LowerUnits(buf_.data(), length, lower_.data());
 }
 
 Text LinkScanText::Cut(Pos start, Pos length) const {

@@ -35,6 +35,9 @@ enum class Compare : std::uint8_t { Binary, Text };
 char16_t LowerUnit(char16_t c) noexcept;
 // The whole lower-case table, 65536 entries, for loops over every unit.
 const char16_t* LowerTable() noexcept;
+// to[i] = LowerUnit(from[i]) for i < count; a block of ASCII is lower-cased
+// without the table. `to` may be `from`.
+void LowerUnits(const char16_t* from, std::size_t count, char16_t* to) noexcept;
 char16_t UpperUnit(char16_t c) noexcept;
 Text LCase(TextView s);
 Text UCase(TextView s);

@@ -135,6 +135,27 @@ TEST(Comparison, CaseMappingKeepsLength) {
   EXPECT_EQ(LCase(u""), u"");
 }
 
+TEST(Comparison, LowerUnitsAgreesWithTheTableInBlocksAndTails) {
+  // Blocks of ASCII take the quick way, a block with any other unit the
+  // table; the edges of the letters and units just past ASCII sit in both.
+  const char16_t pool[] = {u'@', u'A', u'M', u'Z', u'[', u'`', u'a', u'z', u'{', u'\x7F',
+                           u'\x80', u'\u00C9', u'\u212A', u'\u0130', u'\uFF21', u'0'};
+  const char16_t* lower = LowerTable();
+  std::mt19937 rng(15);
+  for (int round = 0; round < 3000; ++round) {
+    Text t(rng() % 40, u' ');
+    const bool asciiOnly = round % 2 == 0;
+    for (char16_t& c : t) c = pool[rng() % (asciiOnly ? 10 : 16)];
+    Text expected = t;
+    for (char16_t& c : expected) c = lower[c];
+    Text out(t.size(), u'?');
+    LowerUnits(t.data(), t.size(), out.data());
+    ASSERT_EQ(out, expected) << round;
+    LowerUnits(t.data(), t.size(), t.data());  // in place
+    ASSERT_EQ(t, expected) << round;
+  }
+}
+
 TEST(Searching, CountAndLastPositionAllowOverlaps) {
   EXPECT_EQ(CountOccurrences(u"aaaa", u"aa", Compare::Binary), 3);
   EXPECT_EQ(CountOccurrences(u"abcabc", u"bc", Compare::Binary), 2);
