@@ -96,7 +96,9 @@ void PairIndex::Build(TextView text) noexcept {
 
 bool PairIndex::MayContain(TextView find) const noexcept {
   const char16_t* lower = LowerTable();
-  for (std::size_t i = 1; i < find.size(); ++i) {
+  // From the end: a find text's own part mostly follows a common start (a
+  // backslash and a control word, a "<" and a tag name).
+  for (std::size_t i = find.size(); i-- > 1;) {
     const unsigned slot = Slot(lower, find[i - 1], find[i]);
     if (!(pairs_[slot >> 6] >> (slot & 63) & 1)) return false;
   }
