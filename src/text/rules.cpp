@@ -127,11 +127,12 @@ namespace {
 // The four units from `p` as one key, each folded to its lower case with
 // bit 5 set (so that a unit and its lower case agree, and ASCII needs no
 // table: a collision only lets a search run). Unit k is bits 16k to 16k+15.
+constexpr std::uint64_t kNotAscii = 0xFF80FF80FF80FF80ull;
+constexpr std::uint64_t kBit5 = 0x0020002000200020ull;
+
 inline std::uint64_t QuadAt(const char16_t* p, const char16_t* lower) noexcept {
   std::uint64_t units;
   std::memcpy(&units, p, sizeof units);
-  constexpr std::uint64_t kNotAscii = 0xFF80FF80FF80FF80ull;
-  constexpr std::uint64_t kBit5 = 0x0020002000200020ull;
   if ((units & kNotAscii) == 0) return units | kBit5;
   std::uint64_t quad = 0;
   for (unsigned k = 0; k < 4; ++k)
@@ -148,7 +149,26 @@ void QuadIndex::Build(TextView text) {
   thread_local std::vector<std::uint8_t> seen;
   seen.assign(std::size_t{1} << kBits, 0);
   const char16_t* lower = LowerTable();
-  for (std::size_t i = 0; i + 4 <= text.size(); ++i) seen[Slot(QuadAt(text.data() + i, lower))] = 0x80;
+  const char16_t* p = text.data();
+  std::size_t i = 0;
+  // Four starts at a time from the eight units read from i while they are
+  // all ASCII, shifted into place, instead of four reads.
+  for (; i + 8 <= text.size(); i += 4) {
+    std::uint64_t low, high;
+    std::memcpy(&low, p + i, sizeof low);
+    std::memcpy(&high, p + i + 4, sizeof high);
+    if (((low | high) & kNotAscii) != 0) {
+      for (std::size_t k = i; k < i + 4; ++k) seen[Slot(QuadAt(p + k, lower))] = 0x80;
+      continue;
+    }
+    low |= kBit5;
+    high |= kBit5;
+    seen[Slot(low)] = 0x80;
+    seen[Slot(low >> 16 | high << 48)] = 0x80;
+    seen[Slot(low >> 32 | high << 32)] = 0x80;
+    seen[Slot(low >> 48 | high << 16)] = 0x80;
+  }
+  for (; i + 4 <= text.size(); ++i) seen[Slot(QuadAt(p + i, lower))] = 0x80;
   bits_.resize(std::size_t{1} << (kBits - 6));
   PackMarks(seen.data(), bits_.data(), bits_.size());
 }

@@ -450,6 +450,15 @@ TEST(IndexedText, ALongTextsRunsOfFourFollowItsChanges) {
     EXPECT_EQ(indexed.Replace(u"aaaa", u"Ab", kExact, kFirst), 1u);
     EXPECT_TRUE(indexed.Has(u"abaa"));
   }
+  {
+    // A build over ASCII and other units mixed at every offset, and a
+    // length that leaves a tail after the last whole block.
+    Text text;
+    while (text.size() < 70003) text += units[rng() % std::size(units)];
+    IndexedText indexed(text);
+    ASSERT_TRUE(runsFound(indexed, 0, 2000));
+    ASSERT_TRUE(runsFound(indexed, text.size() - 2000, text.size()));
+  }
   for (int round = 0; round < 4; ++round) {
     Text text;
     while (text.size() < 70000) text += base[rng() % std::size(base)];
