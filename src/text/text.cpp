@@ -80,8 +80,12 @@ const CaseTables& Tables() noexcept {
   return tables;
 }
 
-Variants VariantsOf(const CaseTables& t, char16_t unit) {
-  return unit < t.ascii.size() ? t.ascii[unit] : t.Compute(unit);
+// The variants of `unit`: an ASCII unit's where they are kept, another's
+// computed into `own`.
+const Variants* VariantsOf(const CaseTables& t, char16_t unit, Variants& own) {
+  if (unit < t.ascii.size()) return &t.ascii[unit];
+  own = t.Compute(unit);
+  return &own;
 }
 
 inline bool MatchesAt(const char16_t* text, TextView find, Compare cmp,
@@ -344,19 +348,21 @@ std::size_t FindIndex(TextView text, TextView find, std::size_t from,
     if (i == n) return TextView::npos;
   }
 
-  Variants first, last;
+  Variants firstOwn, lastOwn;
+  const Variants* first = &firstOwn;
+  const Variants* last = &lastOwn;
   if (t) {
-    first = VariantsOf(*t, find.front());
-    last = VariantsOf(*t, find.back());
+    first = VariantsOf(*t, find.front(), firstOwn);
+    last = VariantsOf(*t, find.back(), lastOwn);
   } else {
-    first.units[0] = find.front();
-    last.units[0] = find.back();
-    first.count = last.count = 1;
+    firstOwn.units[0] = find.front();
+    lastOwn.units[0] = find.back();
+    firstOwn.count = lastOwn.count = 1;
   }
   const ScanWidth width = std::min(t_scanWidth, Widest());
-  if (first.complete && last.complete && width != ScanWidth::Scalar) {
-    const ScanJob job{data, find, cmp, t, &first, &last, lastStart};
-    const std::size_t entry = (first.count - 1) * kMostVariants + (last.count - 1);
+  if (first->complete && last->complete && width != ScanWidth::Scalar) {
+    const ScanJob job{data, find, cmp, t, first, last, lastStart};
+    const std::size_t entry = (first->count - 1) * kMostVariants + (last->count - 1);
     BlockScan scan = nullptr;
 #if defined(SKEINLET_AVX2)
     if (width == ScanWidth::Avx2) scan = kAvx2Scanners[entry];
