@@ -51,14 +51,20 @@ void TidyBodyBullet(IndexedText& rtf) {
 void CutRuns(const Text& rtf, Pos start,
              const std::function<void(Text& run)>& convert) {
   constexpr TextView kBoundary = u"\\plain\\";
+  // Both of a run's first replacements look for an escaped backslash; in a
+  // document without one (most) no run holds them. Only a backslash
+  // lower-cases to a backslash.
+  const bool escapedBackslash = FindIndex(rtf, u"\\\\", 0, Compare::Binary) != TextView::npos;
   Pos previous = -1;
   for (;;) {
     if (start == 0) start = 1;
     const Pos next = InStr(start, rtf, kBoundary, Compare::Binary);
     if (next != previous) {
       Text run = next == 0 ? Mid(rtf, start) : Mid(rtf, start, next - start);
-      ReplaceIn(run, u"\\\\tab", EscapedTabMark, Compare::Text);
-      ReplaceIn(run, u"\\\\pard\\\\", RunPardMark, Compare::Text);
+      if (escapedBackslash) {
+        ReplaceIn(run, u"\\\\tab", EscapedTabMark, Compare::Text);
+        ReplaceIn(run, u"\\\\pard\\\\", RunPardMark, Compare::Text);
+      }
       try {
         convert(run);
       } catch (const Error&) {
