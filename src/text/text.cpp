@@ -225,8 +225,7 @@ ScanWidth SetScanWidth(ScanWidth width) noexcept {
   return before;
 }
 
-char16_t LowerUnit(char16_t c) noexcept { return Tables().lower[c]; }
-const char16_t* LowerTable() noexcept { return Tables().lower.data(); }
+const char16_t* BuildLowerTable() noexcept { return Tables().lower.data(); }
 char16_t UpperUnit(char16_t c) noexcept { return Tables().upper[c]; }
 
 void LowerUnits(const char16_t* from, std::size_t count, char16_t* to) noexcept {

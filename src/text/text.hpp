@@ -32,9 +32,15 @@ using Pos = std::int64_t;
 enum class Compare : std::uint8_t { Binary, Text };
 
 // --- Case mapping (one code unit to one code unit). ---
-char16_t LowerUnit(char16_t c) noexcept;
 // The whole lower-case table, 65536 entries, for loops over every unit.
-const char16_t* LowerTable() noexcept;
+// Inline, as it is asked for by every indexed search and comparison: after
+// the first call it costs a test of its guard and a load.
+const char16_t* BuildLowerTable() noexcept;
+inline const char16_t* LowerTable() noexcept {
+  static const char16_t* const table = BuildLowerTable();
+  return table;
+}
+inline char16_t LowerUnit(char16_t c) noexcept { return LowerTable()[c]; }
 // to[i] = LowerUnit(from[i]) for i < count; a block of ASCII is lower-cased
 // without the table. `to` may be `from`.
 void LowerUnits(const char16_t* from, std::size_t count, char16_t* to) noexcept;
