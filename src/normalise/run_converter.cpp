@@ -637,7 +637,7 @@ void ConvertRun(RunParts& r) {
 
 void ConvertRTFRun(Text& run) {
   RunParts parts;
-  parts.run = run;
+  parts.run = std::move(run);
   ConvertRun(parts);
 }
 
