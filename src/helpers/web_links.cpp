@@ -157,8 +157,17 @@ LinkScanText::LinkScanText(Text html, LinkScanMode mode)
     buf_ = std::move(grown);
   }
   buf_.resize(gapEnd_);
-  lower_.assign(gapEnd_, u'\0');
-  LowerUnits(buf_.data(), length, lower_.data());
+  // The lower-case copy is written once, through a buffer that stays in the
+  // cache, rather than zero-filled at full length and then overwritten.
+  lower_.reserve(gapEnd_);
+  constexpr std::size_t kChunk = 2048;
+  char16_t chunk[kChunk];
+  for (std::size_t at = 0; at < length; at += kChunk) {
+    const std::size_t n = std::min(kChunk, length - at);
+    LowerUnits(buf_.data() + at, n, chunk);
+    lower_.append(chunk, n);
+  }
+  lower_.resize(gapEnd_);
 }
 
 Text LinkScanText::Cut(Pos start, Pos length) const {
