@@ -3,6 +3,7 @@
 #include "text/errors.hpp"
 
 #include <algorithm>
+#include <utility>
 
 namespace skeinlet::detail {
 namespace {
@@ -11,21 +12,69 @@ constexpr std::int32_t kPieceBlock = 256;
 
 thread_local CellFormattingState g_cells;
 
-bool HasTag(TextView upper, TextView tag) {
-  return InStr(1, upper, tag, Compare::Binary) > 0;
+// The tags the cell pass tests for, each found in any letter case: a unit
+// matches a pattern letter when it upper-cases to it, as in the upper-cased
+// copy of the text (so U+0131 counts as an "I"). Every pattern starts with
+// "<", so only the units after a "<" are compared.
+struct CellTags {
+  bool Bold = false, Italic = false, Underline = false;              // "<B>" "<I>" "<U>"
+  bool BoldEnd = false, ItalicEnd = false, UnderlineEnd = false;     // "</B>" "</I>" "</U>"
+  bool Font = false, FontEnd = false;                                // "<FONT" "</FONT>"
+  bool RowEnd = false, TableEnd = false;                             // "</TR>" "</TABLE>"
+
+  CellTags& operator|=(const CellTags& o) {
+    Bold |= o.Bold, Italic |= o.Italic, Underline |= o.Underline;
+    BoldEnd |= o.BoldEnd, ItalicEnd |= o.ItalicEnd, UnderlineEnd |= o.UnderlineEnd;
+    Font |= o.Font, FontEnd |= o.FontEnd, RowEnd |= o.RowEnd, TableEnd |= o.TableEnd;
+    return *this;
+  }
+};
+
+char16_t Upper(char16_t c) noexcept {
+  if (c < 0x80) return c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - 0x20) : c;
+  return UpperUnit(c);
+}
+
+// Whether s holds `upperTag` (upper case) at `at`, compared in upper case.
+bool TagAt(TextView s, std::size_t at, TextView upperTag) noexcept {
+  if (s.size() - at < upperTag.size()) return false;
+  for (std::size_t k = 0; k < upperTag.size(); ++k)
+    if (Upper(s[at + k]) != upperTag[k]) return false;
+  return true;
+}
+
+CellTags FindCellTags(TextView s) {
+  CellTags tags;
+  for (std::size_t at = s.find(u'<'); at != TextView::npos; at = s.find(u'<', at + 1)) {
+    const std::size_t next = at + 1;
+    tags.Bold |= TagAt(s, next, u"B>");
+    tags.Italic |= TagAt(s, next, u"I>");
+    tags.Underline |= TagAt(s, next, u"U>");
+    tags.Font |= TagAt(s, next, u"FONT");
+    if (next < s.size() && s[next] == u'/') {
+      tags.BoldEnd |= TagAt(s, next + 1, u"B>");
+      tags.ItalicEnd |= TagAt(s, next + 1, u"I>");
+      tags.UnderlineEnd |= TagAt(s, next + 1, u"U>");
+      tags.FontEnd |= TagAt(s, next + 1, u"FONT>");
+      tags.RowEnd |= TagAt(s, next + 1, u"TR>");
+      tags.TableEnd |= TagAt(s, next + 1, u"TABLE>");
+    }
+  }
+  return tags;
 }
 
 // The font tags of t, each from its "<FONT" through the next ">", joined;
-// `upper` is t upper-cased.
-Text CollectFontTags(TextView t, TextView upper) {
+// the search for the next "<FONT" starts after that ">".
+Text CollectFontTags(TextView t) {
   Text f;
-  Pos from = 1;
+  std::size_t from = 0;
   for (;;) {
-    const Pos open = InStr(from, upper, u"<FONT", Compare::Binary);
-    if (open == 0) break;
-    const Pos close = InStr(open, t, u">", Compare::Binary);
-    if (close == 0) break;
-    f += MidView(t, open, close - open + 1);
+    std::size_t open = t.find(u'<', from);
+    while (open != TextView::npos && !TagAt(t, open + 1, u"FONT")) open = t.find(u'<', open + 1);
+    if (open == TextView::npos) break;
+    const std::size_t close = t.find(u'>', open);
+    if (close == TextView::npos) break;
+    f.append(t.substr(open, close - open + 1));
     from = close + 1;
   }
   return Trim(f);
@@ -42,53 +91,47 @@ void FormatCell(CellFormattingState& st, CellPiece& piece) {
   TextView body = whole.substr(open.size());
   if (body.size() >= 5) body.remove_suffix(5);
 
-  Text t(body);
-  Text upper = UCase(t);
-  Text f;
-  SkipOnError([&] { f = CollectFontTags(t, upper); });
-  if (!f.empty()) {
-    st.LastFontTags = f;
-  } else {
-    t = st.LastFontTags + t;
-    upper = UCase(st.LastFontTags) + upper;
-  }
+  // Without font tags of its own the cell's text starts with the last
+  // ones. No tag tested for can run from those into the text: they end
+  // with ">", which ends every tag tested for and is inside none.
+  Text f = CollectFontTags(body);
+  const bool ownFonts = !f.empty();
+  if (ownFonts) st.LastFontTags = std::move(f);
+  const TextView fonts = ownFonts ? TextView() : TextView(st.LastFontTags);
+  CellTags tags = FindCellTags(body);
+  if (!fonts.empty()) tags |= FindCellTags(fonts);
 
-  if (HasTag(upper, u"<B>")) st.BoldOpen = true;
-  if (HasTag(upper, u"<I>")) st.ItalicOpen = true;
-  if (HasTag(upper, u"<U>")) st.UnderlineOpen = true;
+  if (tags.Bold) st.BoldOpen = true;
+  if (tags.Italic) st.ItalicOpen = true;
+  if (tags.Underline) st.UnderlineOpen = true;
 
-  // Each tag put in front goes in front of the upper-cased copy too.
-  if (st.BoldOpen && !HasTag(upper, u"<B>")) {
-    t.insert(0, u"<b>");
-    upper.insert(0, u"<B>");
-  }
-  if (st.ItalicOpen && !HasTag(upper, u"<I>")) {
-    t.insert(0, u"<i>");
-    upper.insert(0, u"<I>");
-  }
-  if (st.UnderlineOpen && !HasTag(upper, u"<U>")) {
-    t.insert(0, u"<u>");
-    upper.insert(0, u"<U>");
-  }
-
-  if (HasTag(upper, u"<B>") && !HasTag(upper, u"</B>")) t += u"</b>";
-  if (HasTag(upper, u"<I>") && !HasTag(upper, u"</I>")) t += u"</i>";
-  if (HasTag(upper, u"<U>") && !HasTag(upper, u"</U>")) t += u"</u>";
-  if (HasTag(upper, u"<FONT") && !HasTag(upper, u"</FONT>")) t += u"</font>";
-
+  // What is open and not in the text goes in front of it (bold first, so
+  // underline ends up outermost); what the text then opens and does not
+  // close is closed after it.
+  const bool addBold = st.BoldOpen && !tags.Bold;
+  const bool addItalic = st.ItalicOpen && !tags.Italic;
+  const bool addUnderline = st.UnderlineOpen && !tags.Underline;
   Text out;
-  out.reserve(open.size() + t.size() + close.size());
-  out.append(open).append(t).append(close);
+  out.reserve(open.size() + 9 + fonts.size() + body.size() + 19 + close.size());
+  out.append(open);
+  if (addUnderline) out.append(u"<u>");
+  if (addItalic) out.append(u"<i>");
+  if (addBold) out.append(u"<b>");
+  out.append(fonts).append(body);
+  if ((tags.Bold || addBold) && !tags.BoldEnd) out.append(u"</b>");
+  if ((tags.Italic || addItalic) && !tags.ItalicEnd) out.append(u"</i>");
+  if ((tags.Underline || addUnderline) && !tags.UnderlineEnd) out.append(u"</u>");
+  if (tags.Font && !tags.FontEnd) out.append(u"</font>");
+  out.append(close);
   piece.Text = std::move(out);
 }
 
 void FormatBetweenCells(CellFormattingState& st, const CellPiece& piece) {
-  const Text upper = UCase(piece.Text);
-  if (HasTag(upper, u"</TR>")) st.BoldOpen = st.ItalicOpen = st.UnderlineOpen = false;
-  if (HasTag(upper, u"</TABLE>")) st.BoldOpen = st.ItalicOpen = st.UnderlineOpen = false;
-  if (HasTag(upper, u"<B>")) st.BoldOpen = true;
-  if (HasTag(upper, u"<I>")) st.ItalicOpen = true;
-  if (HasTag(upper, u"<U>")) st.UnderlineOpen = true;
+  const CellTags tags = FindCellTags(piece.Text);
+  if (tags.RowEnd || tags.TableEnd) st.BoldOpen = st.ItalicOpen = st.UnderlineOpen = false;
+  if (tags.Bold) st.BoldOpen = true;
+  if (tags.Italic) st.ItalicOpen = true;
+  if (tags.Underline) st.UnderlineOpen = true;
 }
 
 }  // namespace
@@ -104,7 +147,7 @@ void ResetCellPieces() {
   st.BoldOpen = st.ItalicOpen = st.UnderlineOpen = false;
 }
 
-void AddCellPiece(const Text& text, bool isCell) {
+void AddCellPiece(Text text, bool isCell) {
   CellFormattingState& st = g_cells;
   if (!st.CellPieces.Dimensioned()) ResetCellPieces();
   if (st.CellPieceCount + 1 > st.CellPieceCapacity) {
@@ -113,7 +156,7 @@ void AddCellPiece(const Text& text, bool isCell) {
   }
   ++st.CellPieceCount;
   CellPiece& piece = st.CellPieces[st.CellPieceCount];
-  piece.Text = text;
+  piece.Text = std::move(text);
   piece.IsCell = isCell;
 }
 
@@ -158,7 +201,7 @@ Text CarryCellFormatting(const Text& tableHtml) {
     buffer.append(TextView(s).substr(static_cast<std::size_t>(i - 1), lt + 1 - static_cast<std::size_t>(i)));
     i = static_cast<Pos>(lt) + 1;
     if (!buffer.empty()) {
-      AddCellPiece(buffer, false);
+      AddCellPiece(std::move(buffer), false);
       buffer.clear();
     }
     Pos c = InStr(i + 4, upper, td ? u"</TD>" : u"</TH>", Compare::Binary);
@@ -166,7 +209,7 @@ Text CarryCellFormatting(const Text& tableHtml) {
     AddCellPiece(Mid(s, i, c + 4 - i + 1), true);
     i = c + 5;
   }
-  if (!buffer.empty()) AddCellPiece(buffer, false);
+  if (!buffer.empty()) AddCellPiece(std::move(buffer), false);
 
   st.LastFontTags.clear();
   if (st.CellPieceCount == 0) return u"";

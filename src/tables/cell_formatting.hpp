@@ -38,7 +38,7 @@ CellFormattingState& CellFormatting();
 Text CarryCellFormatting(const Text& tableHtml);
 
 void ResetCellPieces();
-void AddCellPiece(const Text& text, bool isCell);
+void AddCellPiece(Text text, bool isCell);
 // Rewrites piece `index` (1-based); nothing when index exceeds the count.
 // A failing statement is skipped and the next one runs.
 void FormatCellPiece(std::int32_t index);

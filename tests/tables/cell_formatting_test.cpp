@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 namespace skeinlet::detail {
 namespace {
 
@@ -54,6 +56,98 @@ TEST(CellFormatting, BlanksHeadsAndUnclosedCells) {
   // Shorter than five characters after the opening tag: that statement is
   // skipped, and the text after the tag is kept whole.
   EXPECT_EQ(CarryCellFormatting(u"<td>ab"), u"<td>abtd>ab");
+}
+
+// The pass done literally: every tag test is a search of the piece's
+// upper-cased text, kept up to date as tags are put in front.
+Text LiteralCarry(const Text& tableHtml) {
+  Text s = Replace(tableHtml, u"< ", u"<", Compare::Binary);
+  s = Replace(s, u" >", u">", Compare::Binary);
+  const Text u = UCase(s);
+  if (s.empty()) return u"";
+  std::vector<std::pair<Text, bool>> pieces;
+  Text b;
+  Pos i = 1;
+  const Pos n = Len(s);
+  while (i <= n) {
+    const Text three = Mid(u, i, 3);
+    if (three != u"<TD" && three != u"<TH") {
+      b += Mid(s, i, 1);
+      ++i;
+      continue;
+    }
+    if (!b.empty()) pieces.emplace_back(b, false);
+    b.clear();
+    Pos c = InStr(i + 4, u, three == u"<TD" ? u"</TD>" : u"</TH>", Compare::Binary);
+    if (c == 0) c = n;
+    pieces.emplace_back(Mid(s, i, c + 4 - i + 1), true);
+    i = c + 5;
+  }
+  if (!b.empty()) pieces.emplace_back(b, false);
+
+  bool bold = false, italic = false, underline = false;
+  Text last;
+  const auto has = [](const Text& t, TextView tag) { return InStr(1, UCase(t), tag, Compare::Binary) > 0; };
+  Text out;
+  for (auto& [text, isCell] : pieces) {
+    if (!isCell) {
+      if (has(text, u"</TR>") || has(text, u"</TABLE>")) bold = italic = underline = false;
+      bold |= has(text, u"<B>");
+      italic |= has(text, u"<I>");
+      underline |= has(text, u"<U>");
+      out += text;
+      continue;
+    }
+    const Text whole = Trim(text);
+    const Pos gt = InStr(1, whole, u">", Compare::Binary);
+    const Text open = Left(whole, gt);
+    const Text close = Right(whole, 5);
+    Text t = Mid(whole, gt + 1);
+    if (Len(t) >= 5) t = Left(t, Len(t) - 5);
+    Text f;
+    for (Pos from = 1;;) {
+      const Pos o = InStr(from, UCase(t), u"<FONT", Compare::Binary);
+      if (o == 0) break;
+      const Pos c = InStr(o, t, u">", Compare::Binary);
+      if (c == 0) break;
+      f += Mid(t, o, c - o + 1);
+      from = c + 1;
+    }
+    f = Trim(f);
+    if (!f.empty()) last = f;
+    else t = last + t;
+    bold |= has(t, u"<B>");
+    italic |= has(t, u"<I>");
+    underline |= has(t, u"<U>");
+    if (bold && !has(t, u"<B>")) t = u"<b>" + t;
+    if (italic && !has(t, u"<I>")) t = u"<i>" + t;
+    if (underline && !has(t, u"<U>")) t = u"<u>" + t;
+    if (has(t, u"<B>") && !has(t, u"</B>")) t += u"</b>";
+    if (has(t, u"<I>") && !has(t, u"</I>")) t += u"</i>";
+    if (has(t, u"<U>") && !has(t, u"</U>")) t += u"</u>";
+    if (has(t, u"<FONT") && !has(t, u"</FONT>")) t += u"</font>";
+    out += open + t + close;
+  }
+  return out;
+}
+
+TEST(CellFormatting, RandomTablesMatchTheLiteralPass) {
+  // Tags in every letter case, U+0131 and U+017F (which upper-case to "I"
+  // and "S"), blanks inside brackets, cells without ends and stray brackets.
+  const std::vector<Text> pieces = {
+      u"<td>", u"<TD>", u"< td >", u"</td>", u"</TD >", u"<th>", u"</th>", u"<thead>",
+      u"<tr>", u"</tr>", u"</TR>", u"</table>", u"</tAbLe>", u"<b>", u"<B>", u"</b>",
+      u"</B>", u"<i>", u"<\u0131>", u"</\u0131>", u"</I>", u"<u>", u"<U>", u"</u>",
+      u"<font FACE=\"Arial\">", u"<FONT SIZE=2>", u"<font", u"</font>", u"</FoNt>",
+      u"<fo<b>nt>", u"<", u">", u" ", u"a", u"bc", u"\u017f", u"\u00e9", u"\r\n"};
+  std::mt19937 rng(20261208);
+  for (int round = 0; round < 4000; ++round) {
+    Text table = u"<table>";
+    const int count = static_cast<int>(rng() % 40);
+    for (int k = 0; k < count; ++k) table += pieces[rng() % pieces.size()];
+    if (rng() % 4 != 0) table += u"</table>";
+    ASSERT_EQ(CarryCellFormatting(table), LiteralCarry(table)) << round;
+  }
 }
 
 TEST(CellFormatting, PiecesGrowInBlocksOf256) {
