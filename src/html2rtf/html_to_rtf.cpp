@@ -202,15 +202,15 @@ void WriteRun(HtmlRtfState& s, Text run) {
   }
   if (s.TableDepth > 0) s.TextInCell = true;
   SkipOnError([&] {
-    const Text lang = NumberText(LanguageToLcid(s.LanguageDepth - 1));
+    const std::int32_t lcid = LanguageToLcid(s.LanguageDepth - 1);
     const FormatRecord& top = s.FormatStack.Current();
     s.OutputRtf += u"\\lang";
-    s.OutputRtf += lang;
+    AppendNumber(s.OutputRtf, lcid);
     s.OutputRtf += u"\\fs";
-    s.OutputRtf += NumberText(top.Size);
+    AppendNumber(s.OutputRtf, top.Size);
     if (!s.InLink) {
       s.OutputRtf += u"\\cf";
-      s.OutputRtf += NumberText(top.Colour);
+      AppendNumber(s.OutputRtf, top.Colour);
     }
     s.OutputRtf += u' ';
     s.OutputRtf += run;
@@ -300,14 +300,27 @@ std::int32_t HexPairValue(TextView colour, Pos start) {
   return v;
 }
 
+namespace {
+
+// Whether `text` upper-cased unit by unit is `upper`.
+bool EqualsUpper(TextView text, TextView upper) {
+  if (text.size() != upper.size()) return false;
+  for (std::size_t k = 0; k < text.size(); ++k)
+    if (UpperUnit(text[k]) != upper[k]) return false;
+  return true;
+}
+
+}  // namespace
+
 std::int32_t LanguageToLcid(std::int64_t index) {
-  const Text code = UCase(HtmlRtf().LanguageStack[index]);
+  // Called for every text run: the code is compared upper-cased in place.
+  const TextView code = HtmlRtf().LanguageStack[index];
   std::int32_t lcid = kEnglishLcid;
-  const TextView two = TextView(code).substr(0, 2);
+  const TextView two = code.substr(0, 2);
   for (const LanguageCode& l : kLanguagePrefixes)
-    if (two == l.Code) lcid = l.Lcid;
+    if (EqualsUpper(two, l.Code)) lcid = l.Lcid;
   for (const LanguageCode& l : kLanguageCodes)
-    if (code == l.Code) lcid = l.Lcid;
+    if (EqualsUpper(code, l.Code)) lcid = l.Lcid;
   return lcid;
 }
 

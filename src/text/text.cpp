@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <array>
 #include <bit>
+#include <charconv>
 #include <cstring>
 #include <string.h>
 #include <tuple>
@@ -569,6 +570,13 @@ Text Widen(std::string_view latin1) {
 Text NumberText(std::int64_t n) {
   const std::string digits = std::to_string(n);
   return Widen(digits);
+}
+
+void AppendNumber(Text& to, std::int64_t n) {
+  char digits[24];
+  const auto [end, ec] = std::to_chars(digits, digits + sizeof digits, n);
+  (void)ec;  // 24 characters hold every 64-bit number
+  for (const char* d = digits; d != end; ++d) to += static_cast<char16_t>(*d);
 }
 
 }  // namespace skeinlet::detail

@@ -138,5 +138,7 @@ Text Repeat(TextView piece, Pos count);
 Text Widen(std::string_view latin1);
 // Decimal digits of a number, no blank in front (unlike the legacy Str).
 Text NumberText(std::int64_t n);
+// Appends NumberText(n) to `to` without building it first.
+void AppendNumber(Text& to, std::int64_t n);
 
 }  // namespace skeinlet::detail

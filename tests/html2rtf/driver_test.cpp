@@ -106,7 +106,9 @@ TEST(Driver, DocumentLanguage) {
                        {u"EL", 1032}, {u"ES", 1034}, {u"PT", 2070}, {u"AR", 1025},
                        {u"HE", 1037}, {u"RU", 1049}, {u"JA", 1041}, {u"UR", 1056},
                        {u"ZH", 1028}, {u"zh-tw", 1054}, {u"X-KOREAN", 1042},
-                       {u"EN-GB", 1033}, {u"XX", 1033}, {u"", 1033}}) {
+                       {u"EN-GB", 1033}, {u"XX", 1033}, {u"", 1033},
+                       // Compared upper-cased: U+0131 and U+017F count as "I" and "S".
+                       {u"\u0131t", 1040}, {u"e\u017f", 1034}, {u"x-korean ", 1033}}) {
     s.LanguageStack[0] = Text(c.Language);
     EXPECT_EQ(LanguageToLcid(0), c.Lcid);
   }

@@ -455,6 +455,12 @@ TEST(Conveniences, RepeatWidenNumberText) {
   EXPECT_EQ(NumberText(0), u"0");
   EXPECT_EQ(NumberText(-42), u"-42");
   EXPECT_EQ(NumberText(1234567890123), u"1234567890123");
+  Text appended = u"\\fs";
+  AppendNumber(appended, 24);
+  AppendNumber(appended, -7);
+  AppendNumber(appended, INT64_MIN);
+  AppendNumber(appended, 0);
+  EXPECT_EQ(appended, u"\\fs24-7-92233720368547758080");
   EXPECT_TRUE(Contains(u"xABy", u"ab"));
   EXPECT_FALSE(Contains(u"xABy", u"ab", Compare::Binary));
   EXPECT_FALSE(Contains(u"xABy", u""));
