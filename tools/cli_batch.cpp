@@ -66,7 +66,17 @@ void Line(std::FILE* err, const std::string& text) {
 std::string ReadFile(const fs::path& p) {
   std::ifstream in(p, std::ios::binary);
   if (!in) throw std::runtime_error("cannot open input file " + Shown(p));
-  std::string bytes{std::istreambuf_iterator<char>(in), {}};
+  // Read at once into a block of the file's size, then whatever it may
+  // hold beyond that.
+  std::string bytes;
+  std::error_code ec;
+  const std::uintmax_t size = fs::file_size(p, ec);
+  if (!ec && size > 0 && size < bytes.max_size()) {
+    bytes.resize(static_cast<std::size_t>(size));
+    in.read(bytes.data(), static_cast<std::streamsize>(size));
+    bytes.resize(static_cast<std::size_t>(in.gcount()));
+  }
+  if (in.good()) bytes.append(std::istreambuf_iterator<char>(in), {});
   if (in.bad()) throw std::runtime_error("cannot read input file " + Shown(p));
   return bytes;
 }

@@ -8,6 +8,7 @@
 #include <skeinlet/convert.hpp>
 #include <skeinlet/error.hpp>
 #include <string>
+#include <sys/stat.h>
 
 namespace skeinlet::cli {
 
@@ -36,8 +37,29 @@ void PrintLine(std::FILE* err, std::string_view message) {
   std::fflush(err);
 }
 
+// What is left of a regular file from its current position, or 0 when
+// that is not known (a pipe, a terminal).
+std::size_t RemainingSize(std::FILE* file) {
+  struct stat st;
+  if (fstat(fileno(file), &st) != 0 || !S_ISREG(st.st_mode)) return 0;
+  const off_t at = ftello(file);
+  if (at < 0 || st.st_size <= at) return 0;
+  return static_cast<std::size_t>(st.st_size - at);
+}
+
 std::string ReadStream(std::FILE* file, const std::string& name) {
   std::string bytes;
+  // A file whose size is known is read into a block of that size at once:
+  // grown by doubling, its text would be copied and its pages zeroed about
+  // twice over. What it may hold beyond that size is read as from a pipe.
+  if (const std::size_t size = RemainingSize(file); size > 0) {
+    bytes.resize(size);
+    bytes.resize(std::fread(bytes.data(), 1, size, file));
+    if (bytes.size() < size) {
+      if (std::ferror(file)) throw IoError("cannot read " + name + ": " + SystemMessage(errno));
+      return bytes;
+    }
+  }
   char buffer[1 << 16];
   for (;;) {
     const std::size_t n = std::fread(buffer, 1, sizeof buffer, file);
