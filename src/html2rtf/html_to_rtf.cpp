@@ -221,12 +221,13 @@ void Walk(HtmlRtfState& s, const Text& imageFolder) {
   const Text& w = s.WorkHtml;
   const Pos length = Len(w);
   Pos pos = 1;
+  Text tag;  // each tag upper-cased in turn
   for (Pos round = 0; round < length; ++round) {
     const Pos start = InStr(pos, w, u"<", Compare::Binary);
     if (start == 0) return;
     const Pos end = InStr(start, w, u">", Compare::Binary);
     if (end == 0) return;  // a "<" that no ">" closes ends the walk
-    const Text tag = UCase(MidView(w, start, end - start + 1));
+    UCaseInto(MidView(w, start, end - start + 1), tag);
     OfferTag(tag, start, imageFolder);
 
     // A handler may have changed WorkHtml behind the tag; the run is found

@@ -288,11 +288,12 @@ void ApplyStyleRules(Text& html) {
   std::vector<std::uint32_t> orders;
   std::size_t added = 0;
   std::vector<std::size_t> matched;
+  Text tag;  // each start tag upper-cased in turn
   for (std::size_t i = 0; i < tags.size(); ++i) {
     const extent::BodyTag& t = tags[i];
     if (t.Closing) continue;
     matched.clear();
-    const Text tag = UCase(MidView(html, t.Start, t.End - t.Start + 1));
+    UCaseInto(MidView(html, t.Start, t.End - t.Start + 1), tag);
     // A tag without "=" has no attribute to look for.
     const bool attributes = tag.find(u'=') != Text::npos;
     const Text classValue = attributes ? extent::AttributeValue(tag, u"CLASS") : Text();

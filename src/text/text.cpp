@@ -264,6 +264,12 @@ Text UCase(TextView s) {
   return out;
 }
 
+void UCaseInto(TextView s, Text& out) {
+  const auto& t = Tables();
+  out.resize(s.size());
+  for (std::size_t i = 0; i < s.size(); ++i) out[i] = t.upper[s[i]];
+}
+
 bool Equal(TextView a, TextView b, Compare cmp) noexcept {
   if (a.size() != b.size()) return false;
   if (cmp == Compare::Binary) return a == b;

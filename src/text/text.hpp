@@ -47,6 +47,9 @@ void LowerUnits(const char16_t* from, std::size_t count, char16_t* to) noexcept;
 char16_t UpperUnit(char16_t c) noexcept;
 Text LCase(TextView s);
 Text UCase(TextView s);
+// UCase into `out`, reusing its room (for loops over many short texts);
+// `s` must not view `out`.
+void UCaseInto(TextView s, Text& out);
 
 // --- Comparison. ---
 bool Equal(TextView a, TextView b, Compare cmp) noexcept;

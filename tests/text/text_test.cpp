@@ -132,6 +132,14 @@ TEST(Comparison, CaseMappingKeepsLength) {
   const Text mixed = u"a\u212Ab\u0130\u00DF\uFB01";
   EXPECT_EQ(LCase(mixed).size(), mixed.size());
   EXPECT_EQ(UCase(mixed).size(), mixed.size());
+  // UCaseInto gives UCase's result whatever the buffer held before.
+  Text into = u"a much longer text held before";
+  UCaseInto(mixed, into);
+  EXPECT_EQ(into, UCase(mixed));
+  UCaseInto(u"<b\u0131>", into);
+  EXPECT_EQ(into, u"<BI>");
+  UCaseInto(u"", into);
+  EXPECT_EQ(into, u"");
   EXPECT_EQ(LCase(u""), u"");
 }
 
