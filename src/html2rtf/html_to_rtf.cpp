@@ -301,18 +301,6 @@ std::int32_t HexPairValue(TextView colour, Pos start) {
   return v;
 }
 
-namespace {
-
-// Whether `text` upper-cased unit by unit is `upper`.
-bool EqualsUpper(TextView text, TextView upper) {
-  if (text.size() != upper.size()) return false;
-  for (std::size_t k = 0; k < text.size(); ++k)
-    if (UpperUnit(text[k]) != upper[k]) return false;
-  return true;
-}
-
-}  // namespace
-
 std::int32_t LanguageToLcid(std::int64_t index) {
   // Called for every text run: the code is compared upper-cased in place.
   const TextView code = HtmlRtf().LanguageStack[index];

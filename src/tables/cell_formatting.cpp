@@ -30,17 +30,9 @@ struct CellTags {
   }
 };
 
-char16_t Upper(char16_t c) noexcept {
-  if (c < 0x80) return c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - 0x20) : c;
-  return UpperUnit(c);
-}
-
 // Whether s holds `upperTag` (upper case) at `at`, compared in upper case.
 bool TagAt(TextView s, std::size_t at, TextView upperTag) noexcept {
-  if (s.size() - at < upperTag.size()) return false;
-  for (std::size_t k = 0; k < upperTag.size(); ++k)
-    if (Upper(s[at + k]) != upperTag[k]) return false;
-  return true;
+  return at <= s.size() && EqualsUpper(s.substr(at, upperTag.size()), upperTag);
 }
 
 CellTags FindCellTags(TextView s) {

@@ -270,6 +270,14 @@ void UCaseInto(TextView s, Text& out) {
   for (std::size_t i = 0; i < s.size(); ++i) out[i] = t.upper[s[i]];
 }
 
+bool EqualsUpper(TextView s, TextView upper) noexcept {
+  if (s.size() != upper.size()) return false;
+  const auto& t = Tables();
+  for (std::size_t i = 0; i < s.size(); ++i)
+    if (t.upper[s[i]] != upper[i]) return false;
+  return true;
+}
+
 bool Equal(TextView a, TextView b, Compare cmp) noexcept {
   if (a.size() != b.size()) return false;
   if (cmp == Compare::Binary) return a == b;

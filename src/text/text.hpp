@@ -50,6 +50,9 @@ Text UCase(TextView s);
 // UCase into `out`, reusing its room (for loops over many short texts);
 // `s` must not view `out`.
 void UCaseInto(TextView s, Text& out);
+// Whether `s` upper-cased unit by unit (UpperUnit) is `upper`, without a
+// copy; `upper` is already upper case.
+bool EqualsUpper(TextView s, TextView upper) noexcept;
 
 // --- Comparison. ---
 bool Equal(TextView a, TextView b, Compare cmp) noexcept;

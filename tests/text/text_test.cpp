@@ -140,6 +140,13 @@ TEST(Comparison, CaseMappingKeepsLength) {
   EXPECT_EQ(into, u"<BI>");
   UCaseInto(u"", into);
   EXPECT_EQ(into, u"");
+  // EqualsUpper agrees with comparing UCase's copy, lengths included.
+  EXPECT_TRUE(EqualsUpper(u"b\u0131\u017F", u"BIS"));
+  EXPECT_TRUE(EqualsUpper(mixed, UCase(mixed)));
+  EXPECT_FALSE(EqualsUpper(u"font", u"FONT>"));
+  EXPECT_FALSE(EqualsUpper(u"font>", u"FONT"));
+  EXPECT_FALSE(EqualsUpper(u"FONT", u"font"));
+  EXPECT_TRUE(EqualsUpper(u"", u""));
   EXPECT_EQ(LCase(u""), u"");
 }
 
