@@ -121,9 +121,12 @@ Pos CellLength(TextView text, Pos start, Pos limit) {
 
 TagList ReadTags(const Text& html) {
   TagList list;
-  std::vector<BodyTag>& tags = list.tags_;
+  std::vector<TagList::Packed>& tags = list.tags_;
   tags.reserve(static_cast<std::size_t>(CountOccurrences(html, u"<", Compare::Binary)));
   Text name;
+  // Names mostly repeat the tag before the one before ("<B>x</B>"): the
+  // last two looked up are tried before the map.
+  std::uint32_t recent[2] = {0, 0};
   for (Pos lt = InStr(1, html, u"<", Compare::Binary); lt != 0;
        lt = InStr(lt + 1, html, u"<", Compare::Binary)) {
     const bool closing = lt < Len(html) && html[static_cast<std::size_t>(lt)] == u'/';
@@ -133,18 +136,32 @@ TagList ReadTags(const Text& html) {
     if (n == from || (html[from] >= u'0' && html[from] <= u'9')) continue;
     const Pos gt = InStr(lt, html, u">", Compare::Binary);
     if (gt == 0) break;
-    name = UCase(TextView(html).substr(from, n - from));
-    const Text& held = *list.names_.insert(name).first;
-    tags.push_back({lt, gt, held, closing});
+    UCaseInto(TextView(html).substr(from, n - from), name);
+    std::uint32_t index;
+    if (!list.nameViews_.empty() && list.nameViews_[recent[0]] == name) {
+      index = recent[0];
+    } else if (!list.nameViews_.empty() && list.nameViews_[recent[1]] == name) {
+      index = recent[1];
+    } else {
+      const auto [at, added] = list.names_.try_emplace(name, static_cast<std::uint32_t>(list.nameViews_.size()));
+      if (added) list.nameViews_.push_back(at->first);
+      index = at->second;
+    }
+    if (index != recent[0]) {
+      recent[1] = recent[0];
+      recent[0] = index;
+    }
+    tags.push_back({lt, gt, index, closing});
   }
   return list;
 }
 
 std::vector<Pos> ElementEnds(const Text& html, const TagList& tags) {
+  // Names are told apart by their numbers in the list.
   std::vector<Pos> ends(tags.size(), 0);
-  std::unordered_map<TextView, std::vector<std::size_t>> open;
+  std::vector<std::vector<std::size_t>> open(tags.NameCount());
   for (std::size_t i = 0; i < tags.size(); ++i) {
-    std::vector<std::size_t>& stack = open[tags[i].Name];
+    std::vector<std::size_t>& stack = open[tags.NameIndex(i)];
     if (!tags[i].Closing) {
       stack.push_back(i);
     } else if (!stack.empty()) {
@@ -153,17 +170,13 @@ std::vector<Pos> ElementEnds(const Text& html, const TagList& tags) {
     }
   }
   const Pos body = InStr(1, html, u"</BODY", Compare::Text);
-  std::unordered_map<TextView, Pos> nextStart;
+  std::vector<Pos> nextStart(tags.NameCount(), 0);  // 0: none yet (positions start at 1)
   for (std::size_t i = tags.size(); i-- > 0;) {
-    if (tags[i].Closing) continue;
-    if (ends[i] == 0) {
-      const auto next = nextStart.find(tags[i].Name);
-      if (next != nextStart.end())
-        ends[i] = next->second;
-      else
-        ends[i] = body > tags[i].End ? body : Len(html) + 1;
-    }
-    nextStart[tags[i].Name] = tags[i].Start;
+    const BodyTag t = tags[i];
+    if (t.Closing) continue;
+    Pos& next = nextStart[tags.NameIndex(i)];
+    if (ends[i] == 0) ends[i] = next != 0 ? next : body > t.End ? body : Len(html) + 1;
+    next = t.Start;
   }
   return ends;
 }

@@ -12,7 +12,8 @@
 
 #include "text/text.hpp"
 
-#include <unordered_set>
+#include <cstdint>
+#include <unordered_map>
 #include <vector>
 
 namespace skeinlet::detail::extent {
@@ -50,7 +51,8 @@ struct BodyTag {
   bool Closing;
 };
 // The tags of a text, each name held once for all the tags that share it
-// (a long document has a million tags and a few dozen names).
+// (a long document has a million tags and a few dozen names). A tag is
+// kept in 24 bytes, its name as a number, and handed out as a BodyTag.
 class TagList {
  public:
   TagList() = default;
@@ -60,12 +62,27 @@ class TagList {
   TagList& operator=(const TagList&) = delete;
 
   std::size_t size() const noexcept { return tags_.size(); }
-  const BodyTag& operator[](std::size_t i) const noexcept { return tags_[i]; }
+  // The number of distinct names, and tag i's name as a number below it.
+  std::size_t NameCount() const noexcept { return nameViews_.size(); }
+  std::uint32_t NameIndex(std::size_t i) const noexcept { return tags_[i].Name; }
+  BodyTag operator[](std::size_t i) const noexcept {
+    const Packed& t = tags_[i];
+    return {t.Start, t.End, nameViews_[t.Name], t.Closing};
+  }
 
  private:
   friend TagList ReadTags(const Text& html);
-  std::vector<BodyTag> tags_;
-  std::unordered_set<Text> names_;  // its elements keep their place when it moves
+  struct Packed {
+    Pos Start;
+    Pos End;
+    std::uint32_t Name;  // index into nameViews_
+    bool Closing;
+  };
+  static_assert(sizeof(Packed) == 24);
+  std::vector<Packed> tags_;
+  // Its elements keep their place when the map grows or the list moves.
+  std::unordered_map<Text, std::uint32_t> names_;
+  std::vector<TextView> nameViews_;  // the keys of names_, by index
 };
 // Every tag, left to right; reading stops at a "<" with no ">" after it.
 TagList ReadTags(const Text& html);

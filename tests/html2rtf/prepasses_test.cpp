@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
+#include <map>
 #include <random>
 
 namespace skeinlet::detail {
@@ -91,6 +93,88 @@ TEST(Prepasses, ElementExtents) {
             u"<P>a<PRE>b</PRE><p>c</p></P>");
   EXPECT_EQ(ElementLength(u"<div>open", 1, u"DIV"), 9);
   EXPECT_EQ(ElementLength(u"no tag", 1, u"DIV"), 0);
+}
+
+TEST(Prepasses, TagListAndElementEndsOnRandomTagSoup) {
+  using namespace extent;
+  // A literal reading: every "<" or "</" followed by a name of ASCII
+  // letters and digits not starting with a digit, up to the next ">".
+  struct Plain {
+    Pos Start, End;
+    Text Name;
+    bool Closing;
+  };
+  auto readPlain = [](const Text& html) {
+    std::vector<Plain> out;
+    for (std::size_t lt = html.find(u'<'); lt != Text::npos; lt = html.find(u'<', lt + 1)) {
+      const bool closing = lt + 1 < html.size() && html[lt + 1] == u'/';
+      std::size_t from = lt + 1 + (closing ? 1 : 0), n = from;
+      auto nameUnit = [](char16_t c) { return c < 0x80 && std::isalnum(static_cast<int>(c)); };
+      while (n < html.size() && nameUnit(html[n])) ++n;
+      if (n == from || (html[from] >= u'0' && html[from] <= u'9')) continue;
+      const std::size_t gt = html.find(u'>', lt);
+      if (gt == Text::npos) break;
+      out.push_back({Pos(lt + 1), Pos(gt + 1), UCase(TextView(html).substr(from, n - from)), closing});
+    }
+    return out;
+  };
+  // The ends as described, with the names as strings.
+  auto plainEnds = [](const Text& html, const std::vector<Plain>& tags) {
+    std::vector<Pos> ends(tags.size(), 0);
+    std::map<Text, std::vector<std::size_t>> open;
+    for (std::size_t i = 0; i < tags.size(); ++i) {
+      auto& stack = open[tags[i].Name];
+      if (!tags[i].Closing) {
+        stack.push_back(i);
+      } else if (!stack.empty()) {
+        ends[stack.back()] = tags[i].Start;
+        stack.pop_back();
+      }
+    }
+    const std::size_t body = UCase(html).find(u"</BODY");
+    std::map<Text, Pos> next;
+    for (std::size_t i = tags.size(); i-- > 0;) {
+      if (tags[i].Closing) continue;
+      if (ends[i] == 0) {
+        if (next.count(tags[i].Name)) {
+          ends[i] = next[tags[i].Name];
+        } else if (body != Text::npos && Pos(body + 1) > tags[i].End) {
+          ends[i] = Pos(body + 1);
+        } else {
+          ends[i] = Pos(html.size() + 1);
+        }
+      }
+      next[tags[i].Name] = tags[i].Start;
+    }
+    return ends;
+  };
+  std::mt19937 rng(2026);
+  const TextView pieces[] = {u"<b>", u"</B>", u"<i x=1>", u"</i>", u"<td>", u"</TD>", u"<Td>",
+                             u"<span>", u"</span>", u"<1x>", u"< b>", u"<>", u"</>", u"x",
+                             u" ", u"</body>", u"<b\u0131>", u"<P", u">", u"<br/>", u"<b2>"};
+  for (int round = 0; round < 3000; ++round) {
+    Text html;
+    const int n = static_cast<int>(rng() % 40);
+    for (int k = 0; k < n; ++k) html += pieces[rng() % std::size(pieces)];
+    const TagList tags = ReadTags(html);
+    const std::vector<Plain> plain = readPlain(html);
+    ASSERT_EQ(tags.size(), plain.size()) << ToUtf8(html);
+    for (std::size_t i = 0; i < plain.size(); ++i) {
+      ASSERT_EQ(tags[i].Start, plain[i].Start) << ToUtf8(html);
+      ASSERT_EQ(tags[i].End, plain[i].End) << ToUtf8(html);
+      ASSERT_EQ(tags[i].Name, plain[i].Name) << ToUtf8(html);
+      ASSERT_EQ(tags[i].Closing, plain[i].Closing) << ToUtf8(html);
+      // One number per name, and only one name per number.
+      for (std::size_t j = 0; j < i; ++j)
+        ASSERT_EQ(tags.NameIndex(i) == tags.NameIndex(j), plain[i].Name == plain[j].Name);
+    }
+    ASSERT_EQ(ElementEnds(html, tags), plainEnds(html, plain)) << ToUtf8(html);
+  }
+  // A moved list keeps its names.
+  TagList moved = ReadTags(u"<p><b>x</b></p>");
+  const TagList list = std::move(moved);
+  EXPECT_EQ(list[3].Name, u"P");
+  EXPECT_EQ(list.NameCount(), 2u);
 }
 
 TEST(Prepasses, BadInputStaysBounded) {
