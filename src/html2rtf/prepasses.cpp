@@ -124,8 +124,9 @@ TagList ReadTags(const Text& html) {
   std::vector<TagList::Packed>& tags = list.tags_;
   tags.reserve(static_cast<std::size_t>(CountOccurrences(html, u"<", Compare::Binary)));
   Text name;
-  // Names mostly repeat the tag before the one before ("<B>x</B>"): the
-  // last two looked up are tried before the map.
+  // A tag mostly has the name of the tag before it, or of the last other
+  // name before that ("<B>x</B>", "<TD><P>x</P></TD>"): those two are
+  // tried before the map.
   std::uint32_t recent[2] = {0, 0};
   for (Pos lt = InStr(1, html, u"<", Compare::Binary); lt != 0;
        lt = InStr(lt + 1, html, u"<", Compare::Binary)) {
