@@ -223,9 +223,15 @@ int RunBatch(const Invocation& inv, std::FILE* err) noexcept {
         std::string failure;
         std::uintmax_t bytes = 0;
         try {
-          const std::string input = ReadFile(item.input);
-          bytes = input.size();
-          const Text result = ConvertDocument(inv, DecodeInput(input, inv.encoding));
+          Text document;
+          {
+            // The bytes go as soon as they are decoded, as for a single
+            // document: the conversion needs only the text.
+            const std::string input = ReadFile(item.input);
+            bytes = input.size();
+            document = DecodeInput(input, inv.encoding);
+          }
+          const Text result = ConvertDocument(inv, std::move(document));
           WriteFile(item.output, EncodeOutput(*inv.command, result), inv.force);
         } catch (const skeinlet::Error& e) {
           failure = "error " + std::to_string(e.number()) + ": " + e.description();
