@@ -585,9 +585,13 @@ void RtfWriter::WriteRow(const Row& row) {
 
 Text RtfWriter::Write() {
   CollectTables();
-  // The header needs the tables first; the body is written into its own
-  // buffer and appended.
-  Text header;
+  // The header needs the tables, which the body completes, so it is written
+  // last. The body is written behind room for it, and the header takes the
+  // place of that room: the long body then moves within its own buffer
+  // instead of being copied into a new one twice its size, which held the
+  // document's RTF twice at once.
+  constexpr std::size_t kHeaderRoom = 4096;
+  out_.assign(kHeaderRoom, u' ');
   {
     // Write the body first so that every font and colour is known.
     for (const Block& block : doc_.body) {
@@ -606,9 +610,7 @@ Text RtfWriter::Write() {
   out_.clear();
   WriteHeader();
   // The body began right after "\viewkind4\uc1" and starts with "\pard".
-  // The short header goes in front of the long body, which mostly has the
-  // room for it, rather than the body being copied behind the header.
-  body.insert(0, out_);
+  body.replace(0, kHeaderRoom, out_);
   body.append(u"}");
   body.append(kLineEnd);
   out_.clear();

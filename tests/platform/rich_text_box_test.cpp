@@ -236,6 +236,29 @@ TEST(RichTextWriter, PlainTextInTheControlsDefaultFont) {
   EXPECT_EQ(empty.GetText(), u"");
 }
 
+TEST(RichTextWriter, AHeaderLongerThanItsRoomStillLeadsTheBody) {
+  // The header is written after the body, into room kept in front of it;
+  // six hundred fonts and colours take more than that room.
+  Text rtf = u"{\\rtf1{\\fonttbl";
+  for (int f = 0; f < 600; ++f) rtf += u"{\\f" + NumberText(f) + u"\\fswiss Face" + NumberText(f) + u";}";
+  rtf += u"}{\\colortbl;";
+  for (int c = 1; c <= 600; ++c) rtf += u"\\red" + NumberText(c % 256) + u"\\green" + NumberText(c / 256) + u"\\blue7;";
+  rtf += u"}";
+  for (int f = 0; f < 600; ++f) rtf += u"{\\f" + NumberText(f) + u"\\cf" + NumberText(f + 1) + u" w" + NumberText(f) + u"}";
+  rtf += u"\\par}";
+  const Text out = RewriteOf(rtf);
+  ASSERT_TRUE(out.starts_with(u"{\\rtf1\\ansi"));
+  const auto body = out.find(u"\\viewkind4\\uc1\\pard");
+  ASSERT_NE(body, Text::npos);
+  EXPECT_GT(body, 4096u);
+  EXPECT_NE(out.rfind(u"Face599;}", body), Text::npos);
+  EXPECT_TRUE(out.ends_with(u"\\par\r\n}\r\n"));
+  EXPECT_EQ(RewriteOf(out), out);
+  Text words;
+  for (int f = 0; f < 600; ++f) words += u"w" + NumberText(f);
+  EXPECT_EQ(PlainOf(out), words);
+}
+
 TEST(RichTextWriter, CharactersAndEscapes) {
   RichTextBox box;
   box.SetText(u"\\{x} caf\u00e9 \u20ac \u0416 \u2014\u2019\u00a0 \U0001F4A9");
