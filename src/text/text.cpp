@@ -258,9 +258,8 @@ Text LCase(TextView s) {
 }
 
 Text UCase(TextView s) {
-  const auto& t = Tables();
-  Text out(s);
-  for (auto& c : out) c = t.upper[c];
+  Text out;
+  UCaseInto(s, out);
   return out;
 }
 
