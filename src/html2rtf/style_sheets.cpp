@@ -290,7 +290,7 @@ void ApplyStyleRules(Text& html) {
   std::vector<std::size_t> matched;
   Text tag;  // each start tag upper-cased in turn
   for (std::size_t i = 0; i < tags.size(); ++i) {
-    const extent::BodyTag& t = tags[i];
+    const extent::BodyTag t = tags[i];
     if (t.Closing) continue;
     matched.clear();
     UCaseInto(MidView(html, t.Start, t.End - t.Start + 1), tag);

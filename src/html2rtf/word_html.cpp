@@ -127,7 +127,7 @@ void WrapClassElements(Text& html, TextView name, const WordClasses& classes) {
   const std::vector<Pos> ends = extent::ElementEnds(html, tags);
   std::vector<Edit> edits;
   for (std::size_t i = 0; i < tags.size(); ++i) {
-    const BodyTag& t = tags[i];
+    const BodyTag t = tags[i];
     if (t.Closing || t.Name != name) continue;
     const auto c = classes.find(extent::AttributeValue(UpperTag(html, t), u"CLASS"));
     if (c == classes.end() || c->second.Family.empty()) continue;
@@ -156,7 +156,7 @@ void ReduceMarkerSpans(Text& html) {
     if (tags[i].Closing && tags[i].Name == u"SPAN") endTagAt.emplace(tags[i].Start, i);
   std::vector<Edit> edits;
   for (std::size_t i = 0; i < tags.size(); ++i) {
-    const BodyTag& t = tags[i];
+    const BodyTag t = tags[i];
     if (t.Closing || t.Name != u"SPAN") continue;
     const Text style = TrimSpace(StyleOf(UpperTag(html, t)));
     if (!Contains(style, u"MSO-LIST:", Compare::Binary) && !style.starts_with(u"FONT:7.0PT"))
@@ -185,7 +185,7 @@ void ListParagraphs(Text& html, const WordLevels& levels) {
     l.ItemOpen = false;
   };
   for (std::size_t i = 0; i < tags.size(); ++i) {
-    const BodyTag& t = tags[i];
+    const BodyTag t = tags[i];
     const bool list = t.Name == u"UL" || t.Name == u"OL";
     if (list && !t.Closing) {
       const Text start = extent::AttributeValue(UpperTag(html, t), u"START");
