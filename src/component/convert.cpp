@@ -44,12 +44,20 @@ void SmallDocumentFix(Text& rtf, Pos limit) {
 bool IsOnTrimmed(const Text& flag) { return LCase(Trim(flag)) == u"yes"; }
 bool IsOn(const Text& flag) { return LCase(flag) == u"yes"; }
 
-// Loads the RTF into the rich text control and reads back its rewrite.
-// The control (the hidden form's rtf1) lives for this one use only.
+// Loads the RTF into the rich text control and replaces it with the
+// control's rewrite. The source is released as soon as it is read, before
+// the rewrite is written, so the document is never held twice over.
+void RewriteThrough(detail::RichTextBox& rtf1, Text& rtf) {
+  rtf1.SetTextRTF(rtf);
+  Text().swap(rtf);
+  rtf = rtf1.TextRTF();
+}
+
+// The clean-up round trip; the control (the hidden form's rtf1) lives for
+// this one use only.
 void CleanRtfRoundTrip(Text& rtf) {
   detail::RichTextBox rtf1;
-  rtf1.SetTextRTF(rtf);
-  rtf = rtf1.TextRTF();
+  RewriteThrough(rtf1, rtf);
 }
 
 // The XHTML converter followed by the list fix-up.
@@ -92,8 +100,7 @@ Text Convert::ConvertRTF(Text& mRTF_Text, Text& mHTML_Title, Text& mHTML_Colour,
 Text Convert::ConvertRTFPlain(Text& mRTF_Text) {
   SmallDocumentFix(mRTF_Text, kOtherFixLimit);
   detail::RichTextBox rtf1;
-  rtf1.SetTextRTF(mRTF_Text);
-  mRTF_Text = rtf1.TextRTF();
+  RewriteThrough(rtf1, mRTF_Text);
   return rtf1.GetText();
 }
 
@@ -151,8 +158,7 @@ Text Convert::ConvertRTFHeader(Text& mRTF_Text, Text& mHTML_Title,
 
   {
     detail::RichTextBox rtf1;
-    rtf1.SetTextRTF(h);
-    h = rtf1.TextRTF();
+    RewriteThrough(rtf1, h);
   }
   Text mode = u"no";
   Text html = detail::RtfToHtml(h, mHTML_Title, mHTML_Colour, mGenerator,
@@ -217,6 +223,7 @@ Text Convert::ConvertPlainHTML(Text& mPlain_Text, Text& mHTML_Title,
   {
     detail::RichTextBox rtf1;
     rtf1.SetText(mPlain_Text);
+    Text().swap(mPlain_Text);
     mPlain_Text = rtf1.TextRTF();
   }
   // Images are never converted; the fixed folder, format and base name

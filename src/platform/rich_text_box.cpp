@@ -8,12 +8,18 @@ namespace skeinlet::detail {
 // A new control holds one empty paragraph in its default font.
 RichTextBox::RichTextBox() : doc_(DocumentFromPlainText(u"")) {}
 
-void RichTextBox::SetTextRTF(TextView rtf) { doc_ = ReadRtf(rtf); }
+void RichTextBox::SetTextRTF(TextView rtf) {
+  doc_ = ReadRtf(rtf);
+  sourceLength_ = rtf.size();
+}
 
-Text RichTextBox::TextRTF() const { return WriteRtf(doc_); }
+Text RichTextBox::TextRTF() const { return WriteRtf(doc_, sourceLength_); }
 
-void RichTextBox::SetText(TextView text) { doc_ = DocumentFromPlainText(text); }
+void RichTextBox::SetText(TextView text) {
+  doc_ = DocumentFromPlainText(text);
+  sourceLength_ = text.size();
+}
 
-Text RichTextBox::GetText() const { return PlainText(doc_); }
+Text RichTextBox::GetText() const { return PlainText(doc_, sourceLength_); }
 
 }  // namespace skeinlet::detail

@@ -35,6 +35,9 @@ class RichTextBox {
 
  private:
   RtfDocument doc_;
+  // The length of what was last loaded: the rewrite is about as long, and
+  // its buffer is sized from it once rather than grown by doubling.
+  std::size_t sourceLength_ = 0;
 };
 
 }  // namespace skeinlet::detail

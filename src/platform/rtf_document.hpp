@@ -174,10 +174,28 @@ struct Row {
 
 enum class BlockKind : std::uint8_t { Paragraph, Row };
 
-struct Block {
-  BlockKind kind = BlockKind::Paragraph;
-  Paragraph paragraph;  // Paragraph
-  Row row;              // Row
+// A block holds its paragraph or row on the heap: a document has a
+// hundred thousand of them, and a block that held both side by side (as
+// values) was larger than either and twice the size of most paragraphs.
+// The reader of a block of the other kind gets an empty one.
+class Block {
+ public:
+  Block() = default;
+  explicit Block(Paragraph&& paragraph)
+      : kind_(BlockKind::Paragraph), paragraph_(std::make_unique<Paragraph>(std::move(paragraph))) {}
+  explicit Block(Row&& row) : kind_(BlockKind::Row), row_(std::make_unique<Row>(std::move(row))) {}
+
+  BlockKind kind() const noexcept { return kind_; }
+  const Paragraph& paragraph() const noexcept { return paragraph_ ? *paragraph_ : kNoParagraph; }
+  const Row& row() const noexcept { return row_ ? *row_ : kNoRow; }
+
+ private:
+  static inline const Paragraph kNoParagraph{};
+  static inline const Row kNoRow{};
+
+  BlockKind kind_ = BlockKind::Paragraph;
+  std::unique_ptr<Paragraph> paragraph_;
+  std::unique_ptr<Row> row_;
 };
 
 // A page header or footer: read so that its text stays out of the body.

@@ -3,6 +3,7 @@
 #include "platform/code_page.hpp"
 #include "platform/rtf_reader.hpp"
 
+#include <limits>
 #include <map>
 #include <memory>
 #include <tuple>
@@ -88,7 +89,7 @@ Text RomanNumber(int n, bool upper) {
 class RtfWriter {
  public:
   explicit RtfWriter(const RtfDocument& doc);
-  Text Write();
+  Text Write(std::size_t expectedLength);
 
  private:
   struct OutFont {
@@ -225,11 +226,11 @@ void RtfWriter::CollectParagraph(const Paragraph& p) {
 
 void RtfWriter::CollectTables() {
   for (const Block& block : doc_.body) {
-    if (block.kind == BlockKind::Paragraph) {
-      CollectParagraph(block.paragraph);
+    if (block.kind() == BlockKind::Paragraph) {
+      CollectParagraph(block.paragraph());
       continue;
     }
-    for (const Cell& cell : block.row.cells)
+    for (const Cell& cell : block.row().cells)
       for (const Paragraph& p : cell.paragraphs) CollectParagraph(p);
   }
   if (outFonts_.empty()) UseFont(-1);
@@ -583,7 +584,7 @@ void RtfWriter::WriteRow(const Row& row) {
   Raw(kLineEnd);
 }
 
-Text RtfWriter::Write() {
+Text RtfWriter::Write(std::size_t expectedLength) {
   CollectTables();
   // The header needs the tables, which the body completes, so it is written
   // last. The body is written behind room for it, and the header takes the
@@ -591,12 +592,17 @@ Text RtfWriter::Write() {
   // instead of being copied into a new one twice its size, which held the
   // document's RTF twice at once.
   constexpr std::size_t kHeaderRoom = 4096;
+  // A large buffer's pages are committed only as they are written, so room
+  // over the expected length is nearly free, while growing by doubling held
+  // the old and the new buffer at once.
+  if (expectedLength <= (std::numeric_limits<std::size_t>::max() / sizeof(char16_t) - kHeaderRoom) / 2)
+    out_.reserve(kHeaderRoom + expectedLength + expectedLength / 8);
   out_.assign(kHeaderRoom, u' ');
   {
     // Write the body first so that every font and colour is known.
     for (const Block& block : doc_.body) {
-      if (block.kind == BlockKind::Paragraph) WriteParagraph(block.paragraph, false);
-      else WriteRow(block.row);
+      if (block.kind() == BlockKind::Paragraph) WriteParagraph(block.paragraph(), false);
+      else WriteRow(block.row());
     }
     if (doc_.body.empty()) {
       Paragraph empty;
@@ -619,16 +625,24 @@ Text RtfWriter::Write() {
 
 }  // namespace
 
-Text WriteRtf(const RtfDocument& doc) { return RtfWriter(doc).Write(); }
+Text WriteRtf(const RtfDocument& doc, std::size_t expectedLength) {
+  return RtfWriter(doc).Write(expectedLength);
+}
 
-Text PlainText(const RtfDocument& doc) {
+Text PlainText(const RtfDocument& doc, std::size_t expectedLength) {
   Text out;
+  // As in WriteRtf: the room is committed only as far as it is written.
+  if (expectedLength <= std::numeric_limits<std::size_t>::max() / sizeof(char16_t) / 2)
+    out.reserve(expectedLength + expectedLength / 8);
   auto appendRun = [&out](const Inline& run) {
     if (run.kind != InlineKind::Text || run.format.hidden) return;
-    for (char16_t c : run.text) {
-      if (c == kLineBreak) out.append(u"\r\n");
-      else out.push_back(c);
+    TextView text = run.text;
+    for (std::size_t br = text.find(kLineBreak); br != TextView::npos; br = text.find(kLineBreak)) {
+      out.append(text.substr(0, br));
+      out.append(u"\r\n");
+      text.remove_prefix(br + 1);
     }
+    out.append(text);
   };
   auto appendParagraph = [&](const Paragraph& p) {
     for (const Inline& piece : p.inlines) {
@@ -641,12 +655,12 @@ Text PlainText(const RtfDocument& doc) {
   };
   for (std::size_t b = 0; b < doc.body.size(); ++b) {
     const Block& block = doc.body[b];
-    if (block.kind == BlockKind::Paragraph) {
-      appendParagraph(block.paragraph);
+    if (block.kind() == BlockKind::Paragraph) {
+      appendParagraph(block.paragraph());
       if (b + 1 < doc.body.size()) out.append(u"\r\n");
       continue;
     }
-    const auto& cells = block.row.cells;
+    const auto& cells = block.row().cells;
     for (std::size_t c = 0; c < cells.size(); ++c) {
       if (c > 0) out.push_back(u'\t');
       const auto& paragraphs = cells[c].paragraphs;

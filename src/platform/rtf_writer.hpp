@@ -22,10 +22,18 @@
 #include "platform/rtf_document.hpp"
 #include "text/text.hpp"
 
+#include <cstddef>
+
 namespace skeinlet::detail {
 
-Text WriteRtf(const RtfDocument& doc);
+// `expectedLength` is what the caller expects the RTF to run to (the length
+// of the RTF the document was read from, say); the output buffer is made
+// that large, with some room over, at the start. A wrong guess costs only
+// speed or untouched address space, never a different result.
+Text WriteRtf(const RtfDocument& doc, std::size_t expectedLength = 0);
 
-Text PlainText(const RtfDocument& doc);
+// `expectedLength` as for WriteRtf: the plain text of an RTF document is
+// no longer than the RTF itself.
+Text PlainText(const RtfDocument& doc, std::size_t expectedLength = 0);
 
 }  // namespace skeinlet::detail

@@ -8,6 +8,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <limits>
 #include <sstream>
 
 namespace skeinlet::detail {
@@ -38,7 +39,7 @@ Text BodyOf(TextView rtf) {
   return all.substr(start + 14, end - start - 14);
 }
 
-const Paragraph& FirstParagraph(const RtfDocument& doc) { return doc.body.at(0).paragraph; }
+const Paragraph& FirstParagraph(const RtfDocument& doc) { return doc.body.at(0).paragraph(); }
 
 TEST(RichTextReader, CharacterFormatting) {
   const RtfDocument doc = ReadRtf(
@@ -76,7 +77,7 @@ TEST(RichTextReader, ParagraphFormatting) {
       u"{\\rtf1\\pard\\qc\\li720\\ri360\\fi-360\\sb120\\sa240\\sl360\\slmult1\\tqr\\tx5000\\tx720 One\\par "
       u"Two\\par\\pard Three\\par}");
   ASSERT_EQ(doc.body.size(), 3u);
-  const ParaFormat& f = doc.body[0].paragraph.format;
+  const ParaFormat& f = doc.body[0].paragraph().format;
   EXPECT_EQ(f.alignment, Alignment::Centre);
   EXPECT_EQ(f.leftIndent, 720);
   EXPECT_EQ(f.rightIndent, 360);
@@ -89,8 +90,8 @@ TEST(RichTextReader, ParagraphFormatting) {
   EXPECT_EQ(f.tabs[0], (TabStop{5000, TabKind::Right}));
   EXPECT_EQ(f.tabs[1], (TabStop{720, TabKind::Left}));
   // Paragraph properties last until \pard.
-  EXPECT_EQ(doc.body[1].paragraph.format, f);
-  EXPECT_EQ(doc.body[2].paragraph.format, ParaFormat{});
+  EXPECT_EQ(doc.body[1].paragraph().format, f);
+  EXPECT_EQ(doc.body[2].paragraph().format, ParaFormat{});
 }
 
 TEST(RichTextReader, UnicodeEscapesAndTheirFallbacks) {
@@ -115,7 +116,7 @@ TEST(RichTextReader, DestinationsOutsideTheText) {
       ReadRtf(u"{\\rtf1{\\header {\\b Top}\\par}{\\footerf Foot\\par}Body\\par}");
   ASSERT_EQ(doc.headers.size(), 2u);
   EXPECT_EQ(doc.headers[0].kind, u"header");
-  EXPECT_EQ(doc.headers[0].blocks.at(0).paragraph.inlines.at(0).text, u"Top");
+  EXPECT_EQ(doc.headers[0].blocks.at(0).paragraph().inlines.at(0).text, u"Top");
   EXPECT_EQ(doc.headers[1].kind, u"footerf");
   EXPECT_EQ(PlainText(doc), u"Body");
   // The alternatives of \upr: the Unicode one is read.
@@ -171,15 +172,15 @@ TEST(RichTextReader, Tables) {
       u"\\pard After\\par}";
   const RtfDocument doc = ReadRtf(rtf);
   ASSERT_EQ(doc.body.size(), 4u);
-  ASSERT_EQ(doc.body[1].kind, BlockKind::Row);
-  const Row& row = doc.body[1].row;
+  ASSERT_EQ(doc.body[1].kind(), BlockKind::Row);
+  const Row& row = doc.body[1].row();
   ASSERT_EQ(row.cells.size(), 2u);
   EXPECT_EQ(row.cells[1].paragraphs.size(), 2u);
   ASSERT_EQ(row.format.cells.size(), 2u);
   EXPECT_EQ(row.format.cells[0].right, 1000);
   EXPECT_TRUE(row.format.cells[0].borderTop);
   EXPECT_FALSE(row.format.cells[1].borderTop);
-  EXPECT_EQ(doc.body[2].row.format.cells.at(0).right, 1500);
+  EXPECT_EQ(doc.body[2].row().format.cells.at(0).right, 1500);
   EXPECT_EQ(PlainText(doc), u"Before\r\na\tb1\r\nb2\r\nc\r\nAfter");
   // A row left open at the end of the text, and nested cells.
   EXPECT_EQ(PlainOf(u"{\\rtf1\\trowd\\cellx100\\intbl x\\cell y"), u"x\ty\r\n");
@@ -209,13 +210,13 @@ TEST(RichTextReader, ListParagraphs) {
       u"{\\pntext\\f1\\'B7\\tab}Two\\par"
       u"\\pard{\\listtext\\f0 3.\\tab}\\ls1 Three\\par}");
   ASSERT_EQ(doc.body.size(), 3u);
-  const Paragraph& one = doc.body[0].paragraph;
+  const Paragraph& one = doc.body[0].paragraph();
   EXPECT_EQ(one.format.numbering.kind, NumberKind::Bullet);
   EXPECT_EQ(doc.fonts.at(one.format.numbering.font).name, u"Symbol");
   EXPECT_EQ(one.format.numbering.before, u"\u00b7");
   EXPECT_EQ(one.listText, u"\u00b7");
-  EXPECT_EQ(doc.body[1].paragraph.format, one.format);
-  const Paragraph& three = doc.body[2].paragraph;
+  EXPECT_EQ(doc.body[1].paragraph().format, one.format);
+  const Paragraph& three = doc.body[2].paragraph();
   EXPECT_EQ(three.format.numbering.kind, NumberKind::Decimal);
   EXPECT_EQ(three.format.numbering.after, u".");
   EXPECT_EQ(three.listText, u"3.");
@@ -259,6 +260,30 @@ TEST(RichTextWriter, AHeaderLongerThanItsRoomStillLeadsTheBody) {
   EXPECT_EQ(PlainOf(out), words);
 }
 
+
+TEST(RichTextWriter, TheLengthItIsToldToExpectChangesNothing) {
+  // Paragraphs, a row between them, a line break and hidden text: the
+  // writer and the plain text size their buffers from the length they are
+  // told.
+  const RtfDocument doc = ReadRtf(
+      u"{\\rtf1{\\fonttbl{\\f0\\fswiss Arial;}}\\f0 first\\line line{\\v hidden} \\'e9\\par"
+      u"\\trowd\\cellx1000\\cellx2000\\intbl a\\par b\\cell c\\cell\\row"
+      u"\\pard after\\par last}");
+  const Text rtf = WriteRtf(doc);
+  ASSERT_NE(rtf.find(u"\\cell"), Text::npos);
+  for (std::size_t expected : {std::size_t{1}, rtf.size() / 2, rtf.size(), rtf.size() * 10,
+                               std::numeric_limits<std::size_t>::max()})
+    EXPECT_EQ(WriteRtf(doc, expected), rtf) << expected;
+  const Text plain = PlainText(doc);
+  EXPECT_EQ(plain, u"first\r\nline \u00e9\r\na\r\nb\tc\r\nafter\r\nlast");
+  for (std::size_t expected : {std::size_t{1}, plain.size(), std::numeric_limits<std::size_t>::max()})
+    EXPECT_EQ(PlainText(doc, expected), plain) << expected;
+  // A block read as the other kind is empty, not a fault.
+  ASSERT_EQ(doc.body.at(1).kind(), BlockKind::Row);
+  EXPECT_TRUE(doc.body[1].paragraph().inlines.empty());
+  EXPECT_TRUE(doc.body[0].row().cells.empty());
+  EXPECT_EQ(doc.body[1].row().cells.size(), 2u);
+}
 TEST(RichTextWriter, CharactersAndEscapes) {
   RichTextBox box;
   box.SetText(u"\\{x} caf\u00e9 \u20ac \u0416 \u2014\u2019\u00a0 \U0001F4A9");
