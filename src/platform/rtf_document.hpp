@@ -132,19 +132,54 @@ struct Inline {
   InlineKind kind = InlineKind::Text;
   CharFormat format;
   Text text;                          // Text
-  std::shared_ptr<Picture> picture;   // Picture
-  std::shared_ptr<Field> field;       // Field
+  std::unique_ptr<Picture> picture;   // Picture
+  std::unique_ptr<Field> field;       // Field
+};
+
+// A value held by many owners at once and never changed in place: a new
+// value is assigned whole. The paragraphs of a document carry a handful of
+// distinct formats between them, and a paragraph holding its format by
+// value was twice the size it is now.
+template <typename T>
+class Shared {
+ public:
+  Shared() : value_(Default()) {}
+  Shared(T value) : value_(std::make_shared<const T>(std::move(value))) {}  // NOLINT: a value converts
+
+  const T& operator*() const noexcept { return *value_; }
+  const T* operator->() const noexcept { return value_.get(); }
+  bool SameAs(const Shared& other) const noexcept { return value_ == other.value_; }
+  bool operator==(const Shared& other) const { return SameAs(other) || *value_ == *other.value_; }
+
+ private:
+  static const std::shared_ptr<const T>& Default() {
+    static const std::shared_ptr<const T> value = std::make_shared<const T>();
+    return value;
+  }
+  std::shared_ptr<const T> value_;
+};
+
+// The number text of a numbered paragraph (what \pntext or \listtext held,
+// without its closing tab) and its format.
+struct ListMark {
+  Text text;
+  CharFormat format;
 };
 
 struct Paragraph {
-  ParaFormat format;
+  Shared<ParaFormat> format;
   std::vector<Inline> inlines;
   // The format of the paragraph mark: what an empty paragraph is written in.
   CharFormat endFormat;
-  // The number text of a numbered paragraph (what \pntext or \listtext
-  // held, without its closing tab) and its format.
-  Text listText;
-  CharFormat listFormat;
+  // The number text, held apart: most paragraphs have none.
+  std::unique_ptr<ListMark> list;
+
+  TextView listText() const noexcept { return list ? TextView(list->text) : TextView(); }
+  // The format of the number text; the default format when there is none.
+  const CharFormat& listFormat() const noexcept { return list ? list->format : kNoFormat; }
+
+ private:
+  static inline const CharFormat kNoFormat{};
 };
 
 struct Cell {
@@ -181,11 +216,10 @@ enum class BlockKind : std::uint8_t { Paragraph, Row };
 class Block {
  public:
   Block() = default;
-  explicit Block(Paragraph&& paragraph)
-      : kind_(BlockKind::Paragraph), paragraph_(std::make_unique<Paragraph>(std::move(paragraph))) {}
-  explicit Block(Row&& row) : kind_(BlockKind::Row), row_(std::make_unique<Row>(std::move(row))) {}
+  explicit Block(Paragraph&& paragraph) : paragraph_(std::make_unique<Paragraph>(std::move(paragraph))) {}
+  explicit Block(Row&& row) : row_(std::make_unique<Row>(std::move(row))) {}
 
-  BlockKind kind() const noexcept { return kind_; }
+  BlockKind kind() const noexcept { return row_ ? BlockKind::Row : BlockKind::Paragraph; }
   const Paragraph& paragraph() const noexcept { return paragraph_ ? *paragraph_ : kNoParagraph; }
   const Row& row() const noexcept { return row_ ? *row_ : kNoRow; }
 
@@ -193,7 +227,6 @@ class Block {
   static inline const Paragraph kNoParagraph{};
   static inline const Row kNoRow{};
 
-  BlockKind kind_ = BlockKind::Paragraph;
   std::unique_ptr<Paragraph> paragraph_;
   std::unique_ptr<Row> row_;
 };

@@ -333,6 +333,34 @@ struct StoryBuilder {
   std::size_t paragraphSerial = 0;
 };
 
+// The number text of the paragraph being read, made when first needed.
+ListMark& ListMarkOf(Paragraph& p) {
+  if (!p.list) p.list = std::make_unique<ListMark>();
+  return *p.list;
+}
+
+// The paragraph formats read so far, so that paragraphs of one format share
+// it. A document's paragraphs mostly take turns among a few formats; the
+// last few made are looked at, newest first.
+class FormatCache {
+ public:
+  Shared<ParaFormat> Intern(ParaFormat&& format) {
+    for (std::size_t i = 0; i < kKept; ++i) {
+      const Shared<ParaFormat>& kept = recent_[(next_ + kKept - 1 - i) % kKept];
+      if (*kept == format) return kept;
+    }
+    recent_[next_] = Shared<ParaFormat>(std::move(format));
+    const std::size_t made = next_;
+    next_ = (next_ + 1) % kKept;
+    return recent_[made];
+  }
+
+ private:
+  static constexpr std::size_t kKept = 4;
+  std::array<Shared<ParaFormat>, kKept> recent_;
+  std::size_t next_ = 0;
+};
+
 // The builder's paragraph, finished: its pieces move into a vector of
 // their own size, and the builder keeps the larger buffer they were
 // gathered in for the next paragraph. (Kept as gathered, a document's
@@ -495,6 +523,7 @@ class RtfReader {
   Picture picture_;
   int pictureNibble_ = -1;
   bool noMerge_ = false;
+  FormatCache formats_;
 };
 
 RtfDocument RtfReader::Read() {
@@ -728,8 +757,7 @@ void RtfReader::OnDestination(const WordEntry& entry) {
     case Id::ListText:
       if (!inBody) return StartSkipping();
       s.dest = Dest::ListText;
-      story_->paragraph.listText.clear();
-      story_->paragraph.listFormat = s.chr;
+      ListMarkOf(story_->paragraph) = ListMark{Text(), s.chr};
       break;
     case Id::Numbering:
       s.dest = Dest::Numbering;
@@ -1106,9 +1134,12 @@ void RtfReader::TakeChars(TextView chars) {
         fields_.back().instruction.append(chars.substr(0, 4096));
       break;
     case Dest::ListText:
-      if (story_->paragraph.listText.empty()) story_->paragraph.listFormat = s.chr;
+    {
+      ListMark& mark = ListMarkOf(story_->paragraph);
+      if (mark.text.empty()) mark.format = s.chr;
       for (char16_t ch : chars)
-        if (ch >= 0x20 || ch == u'\t') story_->paragraph.listText.push_back(ch);
+        if (ch >= 0x20 || ch == u'\t') mark.text.push_back(ch);
+    }
       break;
     case Dest::NumberingBefore:
       s.para.numbering.before.append(chars.substr(0, 32));
@@ -1155,17 +1186,21 @@ void RtfReader::AppendInline(Inline&& piece) {
 void RtfReader::EndParagraph() {
   StoryBuilder& story = *story_;
   Paragraph& p = story.paragraph;
-  p.format = State().para;
+  ParaFormat format = State().para;
   p.endFormat = State().chr;
-  while (!p.listText.empty() && (p.listText.back() == u'\t' || p.listText.back() == u' '))
-    p.listText.pop_back();
-  if (p.format.numbering.kind == NumberKind::None && !p.listText.empty())
-    p.format.numbering = NumberingFromListText(p.listText, p.listFormat.font);
-  if (p.format.numbering.kind == NumberKind::None && p.listText.empty())
-    p.format.numbering = Numbering{};
+  if (p.list) {
+    Text& text = p.list->text;
+    while (!text.empty() && (text.back() == u'\t' || text.back() == u' ')) text.pop_back();
+  }
+  if (format.numbering.kind == NumberKind::None && !p.listText().empty())
+    format.numbering = NumberingFromListText(p.listText(), p.listFormat().font);
+  if (format.numbering.kind == NumberKind::None && p.listText().empty())
+    format.numbering = Numbering{};
+  const bool inTable = format.inTable;
+  p.format = formats_.Intern(std::move(format));
   ++story.paragraphSerial;
   noMerge_ = true;
-  if (p.format.inTable) {
+  if (inTable) {
     story.cell.paragraphs.push_back(TakeParagraph(story));
     story.rowOpen = true;
   } else {
@@ -1187,9 +1222,10 @@ void RtfReader::EndCell() {
 void RtfReader::EndRow() {
   StoryBuilder& story = *story_;
   Paragraph& p = story.paragraph;
-  if (!p.inlines.empty() || !p.listText.empty()) {
-    p.format = State().para;
-    p.format.inTable = true;
+  if (!p.inlines.empty() || !p.listText().empty()) {
+    ParaFormat format = State().para;
+    format.inTable = true;
+    p.format = formats_.Intern(std::move(format));
     p.endFormat = State().chr;
     story.cell.paragraphs.push_back(TakeParagraph(story));
   }
@@ -1211,7 +1247,7 @@ void RtfReader::FlushStory(StoryBuilder& story) {
   StoryBuilder* saved = story_;
   story_ = &story;
   Paragraph& p = story.paragraph;
-  const bool hasContent = !p.inlines.empty() || !p.listText.empty();
+  const bool hasContent = !p.inlines.empty() || !p.listText().empty();
   if (story.rowOpen) {
     EndRow();
     if (hasContent) EndParagraph();
@@ -1232,7 +1268,7 @@ void RtfReader::CloseField() {
   if (frame.start >= inlines.size()) return;
   for (std::size_t i = frame.start; i < inlines.size(); ++i)
     if (inlines[i].kind == InlineKind::Field) return;  // keep the inner link
-  auto field = std::make_shared<Field>();
+  auto field = std::make_unique<Field>();
   field->instruction = TrimBlanks(frame.instruction);
   for (std::size_t i = frame.start; i < inlines.size(); ++i)
     field->result.push_back(std::move(inlines[i]));
@@ -1251,7 +1287,7 @@ void RtfReader::ClosePicture() {
   Inline piece;
   piece.kind = InlineKind::Picture;
   piece.format = State().chr;
-  piece.picture = std::make_shared<Picture>(std::move(picture_));
+  piece.picture = std::make_unique<Picture>(std::move(picture_));
   picture_ = Picture{};
   AppendInline(std::move(piece));
 }

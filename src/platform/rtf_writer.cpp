@@ -3,7 +3,6 @@
 #include "platform/code_page.hpp"
 #include "platform/rtf_reader.hpp"
 
-#include <limits>
 #include <map>
 #include <memory>
 #include <tuple>
@@ -86,6 +85,14 @@ Text RomanNumber(int n, bool upper) {
   return t;
 }
 
+// Room for about `expected` characters, and an eighth over. A large
+// buffer's pages are committed only as they are written, so room that goes
+// unused is nearly free, while a text grown by doubling held its old and
+// its new buffer at once.
+void ReserveAbout(Text& text, std::size_t expected) {
+  if (expected <= text.max_size() / 2) text.reserve(expected + expected / 8);
+}
+
 class RtfWriter {
  public:
   explicit RtfWriter(const RtfDocument& doc);
@@ -143,7 +150,7 @@ class RtfWriter {
   bool delimit_ = false;  // a control word waits for its delimiter
   CharFormat cur_;        // font as output number, lang resolved
   bool curKnown_ = false;
-  ParaFormat para_;
+  Shared<ParaFormat> para_;
   bool paraKnown_ = false;
   Numbering lastNumbering_;
   int counter_ = 0;
@@ -219,9 +226,9 @@ void RtfWriter::CollectParagraph(const Paragraph& p) {
   CollectFormat(p.endFormat);
   // The fonts of number texts come after the text's own, so that a list
   // keeps the text font as \f0.
-  if (!p.listText.empty()) UseFont(p.listFormat.font);
-  if (p.format.numbering.kind != NumberKind::None)
-    UseFont(p.format.numbering.font >= 0 ? p.format.numbering.font : p.listFormat.font);
+  if (!p.listText().empty()) UseFont(p.listFormat().font);
+  if (p.format->numbering.kind != NumberKind::None)
+    UseFont(p.format->numbering.font >= 0 ? p.format->numbering.font : p.listFormat().font);
 }
 
 void RtfWriter::CollectTables() {
@@ -370,11 +377,11 @@ void RtfWriter::WriteCharFormat(const CharFormat& format) {
 }
 
 void RtfWriter::WriteListText(const Paragraph& p) {
-  const Numbering& n = p.format.numbering;
-  Text text = p.listText;
-  int font = p.listFormat.font;
+  const Numbering& n = p.format->numbering;
+  Text text(p.listText());
+  int font = p.listFormat().font;
   if (text.empty()) {
-    font = n.font >= 0 ? n.font : p.listFormat.font;
+    font = n.font >= 0 ? n.font : p.listFormat().font;
     if (n.kind == lastNumbering_.kind && n == lastNumbering_) ++counter_;
     else counter_ = n.start;
     lastNumbering_ = n;
@@ -398,8 +405,8 @@ void RtfWriter::WriteListText(const Paragraph& p) {
 }
 
 void RtfWriter::WriteNumbering(const Paragraph& p) {
-  const Numbering& n = p.format.numbering;
-  const int number = UseFont(n.font >= 0 ? n.font : p.listFormat.font);
+  const Numbering& n = p.format->numbering;
+  const int number = UseFont(n.font >= 0 ? n.font : p.listFormat().font);
   Raw(u"{\\*");
   if (n.kind == NumberKind::Bullet) {
     Word(u"pn");
@@ -440,9 +447,9 @@ void RtfWriter::WriteNumbering(const Paragraph& p) {
 }
 
 void RtfWriter::WriteParagraphFormat(const Paragraph& p) {
-  const ParaFormat& f = p.format;
+  const ParaFormat& f = *p.format;
   Word(u"pard");
-  if (f.numbering.kind != NumberKind::None || !p.listText.empty()) WriteListText(p);
+  if (f.numbering.kind != NumberKind::None || !p.listText().empty()) WriteListText(p);
   if (f.numbering.kind != NumberKind::None) WriteNumbering(p);
   if (f.inTable) Word(u"intbl");
   switch (f.alignment) {
@@ -472,11 +479,11 @@ void RtfWriter::WriteParagraphFormat(const Paragraph& p) {
 }
 
 void RtfWriter::WriteParagraph(const Paragraph& p, bool lastInCell, bool markFormat) {
-  if (!paraKnown_ || p.format != para_) {
+  if (!paraKnown_ || !(p.format == para_)) {
     WriteParagraphFormat(p);
     para_ = p.format;
     paraKnown_ = true;
-  } else if (p.format.numbering.kind != NumberKind::None || !p.listText.empty()) {
+  } else if (p.format->numbering.kind != NumberKind::None || !p.listText().empty()) {
     WriteListText(p);
   }
   WriteInlines(p.inlines);
@@ -573,7 +580,9 @@ void RtfWriter::WriteRow(const Row& row) {
   for (const Cell& cell : row.cells) {
     if (cell.paragraphs.empty()) {
       Paragraph empty;
-      empty.format.inTable = true;
+      ParaFormat inTable;
+      inTable.inTable = true;
+      empty.format = std::move(inTable);
       WriteParagraph(empty, true, curKnown_ == false);
       continue;
     }
@@ -592,11 +601,7 @@ Text RtfWriter::Write(std::size_t expectedLength) {
   // instead of being copied into a new one twice its size, which held the
   // document's RTF twice at once.
   constexpr std::size_t kHeaderRoom = 4096;
-  // A large buffer's pages are committed only as they are written, so room
-  // over the expected length is nearly free, while growing by doubling held
-  // the old and the new buffer at once.
-  if (expectedLength <= (std::numeric_limits<std::size_t>::max() / sizeof(char16_t) - kHeaderRoom) / 2)
-    out_.reserve(kHeaderRoom + expectedLength + expectedLength / 8);
+  ReserveAbout(out_, expectedLength < out_.max_size() ? kHeaderRoom + expectedLength : expectedLength);
   out_.assign(kHeaderRoom, u' ');
   {
     // Write the body first so that every font and colour is known.
@@ -631,9 +636,7 @@ Text WriteRtf(const RtfDocument& doc, std::size_t expectedLength) {
 
 Text PlainText(const RtfDocument& doc, std::size_t expectedLength) {
   Text out;
-  // As in WriteRtf: the room is committed only as far as it is written.
-  if (expectedLength <= std::numeric_limits<std::size_t>::max() / sizeof(char16_t) / 2)
-    out.reserve(expectedLength + expectedLength / 8);
+  ReserveAbout(out, expectedLength);
   auto appendRun = [&out](const Inline& run) {
     if (run.kind != InlineKind::Text || run.format.hidden) return;
     TextView text = run.text;

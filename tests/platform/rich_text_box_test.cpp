@@ -77,7 +77,7 @@ TEST(RichTextReader, ParagraphFormatting) {
       u"{\\rtf1\\pard\\qc\\li720\\ri360\\fi-360\\sb120\\sa240\\sl360\\slmult1\\tqr\\tx5000\\tx720 One\\par "
       u"Two\\par\\pard Three\\par}");
   ASSERT_EQ(doc.body.size(), 3u);
-  const ParaFormat& f = doc.body[0].paragraph().format;
+  const ParaFormat& f = *doc.body[0].paragraph().format;
   EXPECT_EQ(f.alignment, Alignment::Centre);
   EXPECT_EQ(f.leftIndent, 720);
   EXPECT_EQ(f.rightIndent, 360);
@@ -90,8 +90,8 @@ TEST(RichTextReader, ParagraphFormatting) {
   EXPECT_EQ(f.tabs[0], (TabStop{5000, TabKind::Right}));
   EXPECT_EQ(f.tabs[1], (TabStop{720, TabKind::Left}));
   // Paragraph properties last until \pard.
-  EXPECT_EQ(doc.body[1].paragraph().format, f);
-  EXPECT_EQ(doc.body[2].paragraph().format, ParaFormat{});
+  EXPECT_EQ(*doc.body[1].paragraph().format, f);
+  EXPECT_EQ(*doc.body[2].paragraph().format, ParaFormat{});
 }
 
 TEST(RichTextReader, UnicodeEscapesAndTheirFallbacks) {
@@ -211,17 +211,55 @@ TEST(RichTextReader, ListParagraphs) {
       u"\\pard{\\listtext\\f0 3.\\tab}\\ls1 Three\\par}");
   ASSERT_EQ(doc.body.size(), 3u);
   const Paragraph& one = doc.body[0].paragraph();
-  EXPECT_EQ(one.format.numbering.kind, NumberKind::Bullet);
-  EXPECT_EQ(doc.fonts.at(one.format.numbering.font).name, u"Symbol");
-  EXPECT_EQ(one.format.numbering.before, u"\u00b7");
-  EXPECT_EQ(one.listText, u"\u00b7");
-  EXPECT_EQ(doc.body[1].paragraph().format, one.format);
+  EXPECT_EQ(one.format->numbering.kind, NumberKind::Bullet);
+  EXPECT_EQ(doc.fonts.at(one.format->numbering.font).name, u"Symbol");
+  EXPECT_EQ(one.format->numbering.before, u"\u00b7");
+  EXPECT_EQ(one.listText(), u"\u00b7");
+  EXPECT_EQ(*doc.body[1].paragraph().format, *one.format);
   const Paragraph& three = doc.body[2].paragraph();
-  EXPECT_EQ(three.format.numbering.kind, NumberKind::Decimal);
-  EXPECT_EQ(three.format.numbering.after, u".");
-  EXPECT_EQ(three.listText, u"3.");
+  EXPECT_EQ(three.format->numbering.kind, NumberKind::Decimal);
+  EXPECT_EQ(three.format->numbering.after, u".");
+  EXPECT_EQ(three.listText(), u"3.");
   // Number texts are not part of the plain text.
   EXPECT_EQ(PlainText(doc), u"One\r\nTwo\r\nThree");
+}
+
+TEST(RichTextReader, ParagraphsShareFormatsWithoutMixingThem) {
+  // Three indents taking turns are shared; six taking turns are more than
+  // the reader keeps at hand, and each paragraph still has its own.
+  for (const int kinds : {3, 6}) {
+    Text rtf = u"{\\rtf1{\\fonttbl{\\f0\\fswiss Arial;}}";
+    for (int i = 0; i < 4 * kinds; ++i)
+      rtf += u"\\pard\\li" + NumberText(100 * (i % kinds + 1)) + u" p" + NumberText(i) + u"\\par";
+    rtf += u"}";
+    const RtfDocument doc = ReadRtf(rtf);
+    ASSERT_EQ(doc.body.size(), 4u * kinds);
+    for (int i = 0; i < 4 * kinds; ++i) {
+      const Paragraph& p = doc.body[i].paragraph();
+      EXPECT_EQ(p.format->leftIndent, 100 * (i % kinds + 1)) << kinds << " " << i;
+      EXPECT_TRUE(p.format == doc.body[i % kinds].paragraph().format);
+      if (i >= kinds) {
+        EXPECT_EQ(p.format.SameAs(doc.body[i - kinds].paragraph().format), kinds == 3) << kinds << " " << i;
+      }
+    }
+    EXPECT_EQ(RewriteOf(RewriteOf(rtf)), RewriteOf(rtf));
+  }
+  // An empty number text still gives the number its font; a paragraph
+  // without one has none, and the default format.
+  const RtfDocument doc = ReadRtf(
+      u"{\\rtf1{\\fonttbl{\\f0\\fswiss Arial;}{\\f1\\fnil\\fcharset2 Symbol;}}"
+      u"\\pard{\\pntext\\f1\\tab}{\\*\\pn\\pnlvlblt\\pnindent0{\\pntxtb\\'B7}}One\\par"
+      u"\\pard Two\\par}");
+  const Paragraph& one = doc.body.at(0).paragraph();
+  EXPECT_EQ(one.listText(), u"");
+  EXPECT_EQ(doc.fonts.at(one.listFormat().font).name, u"Symbol");
+  const Paragraph& two = doc.body.at(1).paragraph();
+  EXPECT_EQ(two.list, nullptr);
+  EXPECT_EQ(two.listFormat(), CharFormat{});
+  EXPECT_NE(BodyOf(u"{\\rtf1{\\fonttbl{\\f0\\fswiss Arial;}{\\f1\\fnil\\fcharset2 Symbol;}}"
+                   u"\\pard{\\pntext\\f1\\tab}{\\*\\pn\\pnlvlblt\\pnindent0{\\pntxtb\\'B7}}One\\par}")
+                .find(u"\\pnf1"),
+            Text::npos);
 }
 
 TEST(RichTextWriter, PlainTextInTheControlsDefaultFont) {
