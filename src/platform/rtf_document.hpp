@@ -51,11 +51,12 @@ struct CharFormat {
   int size = 24;         // half-points
   Rgb colour = kAutoColour;
   Rgb highlight = kAutoColour;
-  bool bold = false;
-  bool italic = false;
-  bool strike = false;
-  bool caps = false;
-  bool hidden = false;
+  // One bit each: a document holds a format for every run of text.
+  bool bold : 1 = false;
+  bool italic : 1 = false;
+  bool strike : 1 = false;
+  bool caps : 1 = false;
+  bool hidden : 1 = false;
   Underline underline = Underline::None;
   Script script = Script::None;
   int lang = 0;          // 0: the document's default language
@@ -128,13 +129,28 @@ struct Field {
   std::vector<Inline> result;   // text and pictures only
 };
 
+// What a picture or a field piece holds besides its format: the one its
+// kind names. Text pieces, most of a document, hold none.
+struct Embedded {
+  Picture picture;
+  Field field;
+};
+
 struct Inline {
   InlineKind kind = InlineKind::Text;
   CharFormat format;
-  Text text;                          // Text
-  std::unique_ptr<Picture> picture;   // Picture
-  std::unique_ptr<Field> field;       // Field
+  Text text;                           // Text
+  std::unique_ptr<Embedded> embedded;  // Picture, Field
+
+  // An empty one when the piece holds none.
+  const Picture& picture() const noexcept { return embedded ? embedded->picture : kNone.picture; }
+  const Field& field() const noexcept { return embedded ? embedded->field : kNone.field; }
+
+ private:
+  static const Embedded kNone;
 };
+
+inline const Embedded Inline::kNone{};
 
 // A value held by many owners at once and never changed in place: a new
 // value is assigned whole. The paragraphs of a document carry a handful of

@@ -1268,15 +1268,16 @@ void RtfReader::CloseField() {
   if (frame.start >= inlines.size()) return;
   for (std::size_t i = frame.start; i < inlines.size(); ++i)
     if (inlines[i].kind == InlineKind::Field) return;  // keep the inner link
-  auto field = std::make_unique<Field>();
-  field->instruction = TrimBlanks(frame.instruction);
+  auto embedded = std::make_unique<Embedded>();
+  Field& field = embedded->field;
+  field.instruction = TrimBlanks(frame.instruction);
   for (std::size_t i = frame.start; i < inlines.size(); ++i)
-    field->result.push_back(std::move(inlines[i]));
+    field.result.push_back(std::move(inlines[i]));
   inlines.resize(frame.start);
   Inline piece;
   piece.kind = InlineKind::Field;
-  piece.format = field->result.front().format;
-  piece.field = std::move(field);
+  piece.format = field.result.front().format;
+  piece.embedded = std::move(embedded);
   inlines.push_back(std::move(piece));
   noMerge_ = true;
 }
@@ -1287,7 +1288,8 @@ void RtfReader::ClosePicture() {
   Inline piece;
   piece.kind = InlineKind::Picture;
   piece.format = State().chr;
-  piece.picture = std::make_unique<Picture>(std::move(picture_));
+  piece.embedded = std::make_unique<Embedded>();
+  piece.embedded->picture = std::move(picture_);
   picture_ = Picture{};
   AppendInline(std::move(piece));
 }

@@ -218,7 +218,7 @@ void RtfWriter::CollectFormat(const CharFormat& format) {
 void RtfWriter::CollectParagraph(const Paragraph& p) {
   for (const Inline& piece : p.inlines) {
     if (piece.kind == InlineKind::Field) {
-      for (const Inline& r : piece.field->result) CollectFormat(r.format);
+      for (const Inline& r : piece.field().result) CollectFormat(r.format);
     } else {
       CollectFormat(piece.format);
     }
@@ -506,7 +506,7 @@ void RtfWriter::WriteInlines(const std::vector<Inline>& inlines) {
         break;
       case InlineKind::Picture:
         WriteCharFormat(piece.format);
-        WritePicture(*piece.picture);
+        WritePicture(piece.picture());
         break;
       case InlineKind::Field:
         WriteField(piece);
@@ -539,7 +539,7 @@ void RtfWriter::WritePicture(const Picture& picture) {
 }
 
 void RtfWriter::WriteField(const Inline& piece) {
-  const Field& field = *piece.field;
+  const Field& field = piece.field();
   Raw(u"{\\field{\\*\\fldinst{");
   Chars(field.instruction, curKnown_ ? cur_.font : 0, false);
   Raw(u"}}{\\fldrslt{");
@@ -650,7 +650,7 @@ Text PlainText(const RtfDocument& doc, std::size_t expectedLength) {
   auto appendParagraph = [&](const Paragraph& p) {
     for (const Inline& piece : p.inlines) {
       if (piece.kind == InlineKind::Field) {
-        for (const Inline& r : piece.field->result) appendRun(r);
+        for (const Inline& r : piece.field().result) appendRun(r);
       } else {
         appendRun(piece);
       }

@@ -133,21 +133,21 @@ TEST(RichTextReader, FieldsAndPictures) {
   ASSERT_EQ(pieces.size(), 5u);
   EXPECT_EQ(pieces[0].text, u"See ");
   ASSERT_EQ(pieces[1].kind, InlineKind::Field);
-  EXPECT_EQ(pieces[1].field->instruction, u"HYPERLINK \"http://a.example/\"");
-  ASSERT_EQ(pieces[1].field->result.size(), 1u);
-  EXPECT_EQ(pieces[1].field->result[0].text, u"the site");
-  EXPECT_EQ(pieces[1].field->result[0].format.underline, Underline::Single);
+  EXPECT_EQ(pieces[1].field().instruction, u"HYPERLINK \"http://a.example/\"");
+  ASSERT_EQ(pieces[1].field().result.size(), 1u);
+  EXPECT_EQ(pieces[1].field().result[0].text, u"the site");
+  EXPECT_EQ(pieces[1].field().result[0].format.underline, Underline::Single);
   // Other fields leave their result as text.
   EXPECT_EQ(pieces[2].text, u" and page 7.");
   ASSERT_EQ(pieces[3].kind, InlineKind::Picture);
-  const Picture& wmf = *pieces[3].picture;
+  const Picture& wmf = pieces[3].picture();
   EXPECT_EQ(wmf.kind, u"wmetafile");
   EXPECT_EQ(wmf.kindParam, 8);
   EXPECT_EQ(wmf.width, 10);
   EXPECT_EQ(wmf.goalHeight, 40);
   EXPECT_EQ(wmf.data, std::string("\x01\xff\xa0", 3));
   ASSERT_EQ(pieces[4].kind, InlineKind::Picture);
-  EXPECT_EQ(pieces[4].picture->data, "\x89PN");
+  EXPECT_EQ(pieces[4].picture().data, "\x89PN");
   EXPECT_EQ(PlainText(doc), u"See the site and page 7.");
 }
 
@@ -159,7 +159,7 @@ TEST(RichTextReader, LinksInsideAnotherField) {
   const auto& pieces = FirstParagraph(doc).inlines;
   ASSERT_EQ(pieces.size(), 2u);
   EXPECT_EQ(pieces[0].kind, InlineKind::Field);
-  EXPECT_EQ(pieces[0].field->result.at(0).text, u"One");
+  EXPECT_EQ(pieces[0].field().result.at(0).text, u"One");
   EXPECT_EQ(pieces[1].text, u"\t1");
 }
 
