@@ -154,13 +154,13 @@ inline const Embedded Inline::kNone{};
 
 // A value held by many owners at once and never changed in place: a new
 // value is assigned whole. The paragraphs of a document carry a handful of
-// distinct formats between them, and a paragraph holding its format by
-// value was twice the size it is now.
+// distinct formats between them, so each holds a pointer to a shared one
+// rather than a copy of its own.
 template <typename T>
 class Shared {
  public:
   Shared() : value_(Default()) {}
-  Shared(T value) : value_(std::make_shared<const T>(std::move(value))) {}  // NOLINT: a value converts
+  Shared(T value) : value_(std::make_shared<const T>(std::move(value))) {}  // a value converts
 
   const T& operator*() const noexcept { return *value_; }
   const T* operator->() const noexcept { return value_.get(); }
@@ -225,10 +225,9 @@ struct Row {
 
 enum class BlockKind : std::uint8_t { Paragraph, Row };
 
-// A block holds its paragraph or row on the heap: a document has a
-// hundred thousand of them, and a block that held both side by side (as
-// values) was larger than either and twice the size of most paragraphs.
-// The reader of a block of the other kind gets an empty one.
+// A block holds its paragraph or its row on the heap, so that a long
+// document's list of blocks is two pointers a block. The reader of a block
+// as the other kind gets an empty one.
 class Block {
  public:
   Block() = default;

@@ -364,13 +364,20 @@ class FormatCache {
 // The builder's paragraph, finished: its pieces move into a vector of
 // their own size, and the builder keeps the larger buffer they were
 // gathered in for the next paragraph. (Kept as gathered, a document's
-// pieces took a third more room than they fill.)
+// pieces took a third more room than they fill.) A paragraph of very many
+// pieces keeps the buffer itself, which would otherwise be held next to
+// its copy for a moment.
 Paragraph TakeParagraph(StoryBuilder& story) {
+  constexpr std::size_t kKeepsItsBuffer = 4096;
   std::vector<Inline> buffer = std::move(story.paragraph.inlines);
   Paragraph done = std::move(story.paragraph);
+  story.paragraph = Paragraph{};
+  if (buffer.size() >= kKeepsItsBuffer) {
+    done.inlines = std::move(buffer);
+    return done;
+  }
   done.inlines.assign(std::make_move_iterator(buffer.begin()), std::make_move_iterator(buffer.end()));
   buffer.clear();
-  story.paragraph = Paragraph{};
   story.paragraph.inlines = std::move(buffer);
   return done;
 }

@@ -224,6 +224,27 @@ TEST(RichTextReader, ListParagraphs) {
   EXPECT_EQ(PlainText(doc), u"One\r\nTwo\r\nThree");
 }
 
+TEST(RichTextReader, ParagraphsOfManyPiecesAndOfFewKeepThemAll) {
+  // Pieces are gathered in one buffer and handed on, a paragraph at a time;
+  // a paragraph of very many keeps the buffer itself. Each paragraph has
+  // its own pieces only, also after a long one and inside a table.
+  for (const int many : {3, 4095, 4096, 5000}) {
+    Text rtf = u"{\\rtf1{\\fonttbl{\\f0\\fswiss Arial;}}\\pard ";
+    Text expected;
+    for (int i = 0; i < many; ++i) {
+      rtf += (i % 2 ? u"\\b0 " : u"\\b ") + NumberText(i % 10);
+      expected += NumberText(i % 10);
+    }
+    rtf += u"\\b0\\par short\\par\\trowd\\cellx1000\\intbl {\\b x}y\\cell\\row\\pard last\\par}";
+    const RtfDocument doc = ReadRtf(rtf);
+    ASSERT_EQ(doc.body.size(), 4u);
+    EXPECT_EQ(doc.body[0].paragraph().inlines.size(), static_cast<std::size_t>(many));
+    EXPECT_EQ(doc.body[1].paragraph().inlines.size(), 1u);
+    EXPECT_EQ(doc.body[2].row().cells.at(0).paragraphs.at(0).inlines.size(), 2u);
+    EXPECT_EQ(PlainText(doc), expected + u"\r\nshort\r\nxy\r\nlast");
+  }
+}
+
 TEST(RichTextReader, ParagraphsShareFormatsWithoutMixingThem) {
   // Three indents taking turns are shared; six taking turns are more than
   // the reader keeps at hand, and each paragraph still has its own.
