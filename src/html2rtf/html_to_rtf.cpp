@@ -8,7 +8,6 @@
 
 #include <cstdint>
 #include <iterator>
-#include <unordered_map>
 #include <vector>
 
 namespace skeinlet::detail {
@@ -53,6 +52,7 @@ void InsertImageRow(const TagCall& c) { InsertImage(c.Tag, c.ImageFolder); }
 // removed.
 template <void (*F)(const Text&)>
 void WithPlainQuotes(const TagCall& c) {
+  if (c.Tag.find(u"\\\"") == Text::npos) return F(c.Tag);
   Text tag = c.Tag;
   ReplaceIn(tag, u"\\\"", u"\"", Compare::Binary);
   F(tag);
@@ -114,6 +114,29 @@ constexpr TagRow kTagTable[] = {
     {T::ContainsAny, u"BACKGROUND-COLOR:", u"BACK=", u"BGCOLOR=", u"ApplyBackgroundColour",
      WithTag<ApplyBackgroundColour>},
 };
+
+// RowPasses looks for a "contains" text only in a tag holding "=" or ":".
+constexpr bool ContainsTextsEndInEqualsOrColon() {
+  for (const TagRow& row : kTagTable) {
+    if (row.Test != TagTest::ContainsAny) continue;
+    for (const TextView t : {row.First, row.Second, row.Third})
+      if (!t.empty() && t.back() != u'=' && t.back() != u':') return false;
+  }
+  return true;
+}
+static_assert(ContainsTextsEndInEqualsOrColon());
+
+// TagRowIndex keys a row by the two ASCII units after the "<" its texts
+// start with.
+constexpr bool StartTextsAreKeyed() {
+  for (const TagRow& row : kTagTable) {
+    if (row.Test == TagTest::ContainsAny) continue;
+    for (const TextView t : {row.First, row.Second})
+      if (!t.empty() && (t.size() < 3 || t[0] != u'<' || t[1] >= 128 || t[2] >= 128)) return false;
+  }
+  return true;
+}
+static_assert(StartTextsAreKeyed());
 
 // The value of LANG= in a BODY or HTML tag: up to the first blank after
 // it, else up to the ">".
@@ -304,12 +327,24 @@ std::int32_t HexPairValue(TextView colour, Pos start) {
 std::int32_t LanguageToLcid(std::int64_t index) {
   // Called for every text run: the code is compared upper-cased in place.
   const TextView code = HtmlRtf().LanguageStack[index];
+  // A document mostly keeps to one or two codes: the last one looked up
+  // is remembered with its identifier.
+  struct Last {
+    Text Code;
+    std::int32_t Lcid = 0;
+    bool Known = false;
+  };
+  thread_local Last last;
+  if (last.Known && last.Code == code) return last.Lcid;
   std::int32_t lcid = kEnglishLcid;
   const TextView two = code.substr(0, 2);
   for (const LanguageCode& l : kLanguagePrefixes)
     if (EqualsUpper(two, l.Code)) lcid = l.Lcid;
   for (const LanguageCode& l : kLanguageCodes)
     if (EqualsUpper(code, l.Code)) lcid = l.Lcid;
+  last.Code.assign(code);
+  last.Lcid = lcid;
+  last.Known = true;
   return lcid;
 }
 
@@ -324,6 +359,9 @@ bool RowPasses(const TagRow& row, TextView tag) {
     case TagTest::StartsWithOrIs:
       return tag.starts_with(row.First) || tag == row.Second;
     case TagTest::ContainsAny:
+      // Every "contains" text of the table ends in "=" or ":", so a tag
+      // with neither contains none of them.
+      if (tag.find_first_of(u"=:") == TextView::npos) return false;
       for (const TextView t : {row.First, row.Second, row.Third})
         if (!t.empty() && tag.find(t) != TextView::npos) return true;
       return false;
@@ -341,6 +379,7 @@ namespace {
 class TagRowIndex {
  public:
   TagRowIndex() {
+    lists_.emplace_back();  // list 0: no row starts so
     for (std::size_t r = 0; r < std::size(kTagTable); ++r) {
       const TagRow& row = kTagTable[r];
       if (row.Test == TagTest::ContainsAny) {
@@ -349,7 +388,12 @@ class TagRowIndex {
       }
       for (const TextView t : {row.First, row.Second}) {
         if (t.empty()) continue;
-        std::vector<std::uint8_t>& list = byStart_[Key(t)];
+        std::uint8_t& slot = slots_[Key(t)];
+        if (slot == 0) {
+          slot = static_cast<std::uint8_t>(lists_.size());
+          lists_.emplace_back();
+        }
+        std::vector<std::uint8_t>& list = lists_[slot];
         if (list.empty() || list.back() != r) list.push_back(static_cast<std::uint8_t>(r));
       }
     }
@@ -358,28 +402,28 @@ class TagRowIndex {
   // Calls `offer` with each row `tag` can pass, in table order.
   template <typename Offer>
   void ForEach(TextView tag, Offer&& offer) const {
-    static const std::vector<std::uint8_t> kNone;
-    const std::vector<std::uint8_t>* starts = &kNone;
-    if (tag.size() >= 3) {
-      const auto it = byStart_.find(Key(tag));
-      if (it != byStart_.end()) starts = &it->second;
-    }
+    const std::vector<std::uint8_t>& starts =
+        tag.size() >= 3 && IsKeyUnit(tag[1]) && IsKeyUnit(tag[2]) ? lists_[slots_[Key(tag)]]
+                                                                  : lists_[0];
     std::size_t a = 0, b = 0;
-    while (a < starts->size() || b < everyTag_.size()) {
+    while (a < starts.size() || b < everyTag_.size()) {
       const bool fromStarts =
-          b == everyTag_.size() || (a < starts->size() && (*starts)[a] < everyTag_[b]);
-      offer(kTagTable[fromStarts ? (*starts)[a++] : everyTag_[b++]]);
+          b == everyTag_.size() || (a < starts.size() && starts[a] < everyTag_[b]);
+      offer(kTagTable[fromStarts ? starts[a++] : everyTag_[b++]]);
     }
   }
 
  private:
-  static std::uint32_t Key(TextView t) noexcept {
-    return static_cast<std::uint32_t>(t[1]) << 16 | t[2];
-  }
-  std::unordered_map<std::uint32_t, std::vector<std::uint8_t>> byStart_;
+  // The table's texts are ASCII: a tag with a unit beyond it after its
+  // "<" starts no row.
+  static constexpr std::size_t kUnits = 128;
+  static bool IsKeyUnit(char16_t c) noexcept { return c < kUnits; }
+  static std::size_t Key(TextView t) noexcept { return t[1] * kUnits + t[2]; }
+  std::uint8_t slots_[kUnits * kUnits] = {};  // list number by key; 0: none
+  std::vector<std::vector<std::uint8_t>> lists_;
   std::vector<std::uint8_t> everyTag_;
 };
-static_assert(std::size(kTagTable) <= 256, "row numbers are kept in a byte");
+static_assert(std::size(kTagTable) < 255, "row and list numbers are kept in a byte");
 
 const TagRowIndex& RowIndex() {
   static const TagRowIndex index;

@@ -8,6 +8,7 @@
 #include "text/rules.hpp"
 
 #include <algorithm>
+#include <iterator>
 #include <unordered_map>
 
 namespace skeinlet::detail {
@@ -183,7 +184,19 @@ std::vector<Pos> ElementEnds(const Text& html, const TagList& tags) {
 }
 
 Text AttributeValue(TextView tag, TextView name, bool apostrophes) {
-  for (const Text& form : {Text(name) + u"=", Text(name) + u" ="}) {
+  // The two forms NAME= and NAME = are put together in a buffer of the
+  // call's own: this is asked of every start tag of a long document.
+  Text heap;
+  char16_t local[32];
+  char16_t* joined = local;
+  if (name.size() + 2 > std::size(local)) {
+    heap.resize(name.size() + 2);
+    joined = heap.data();
+  }
+  std::copy(name.begin(), name.end(), joined);
+  for (const TextView ending : {TextView(u"="), TextView(u" =")}) {
+    std::copy(ending.begin(), ending.end(), joined + name.size());
+    const TextView form(joined, name.size() + ending.size());
     for (Pos p = InStr(1, tag, form, Compare::Binary); p != 0;
          p = InStr(p + 1, tag, form, Compare::Binary)) {
       if (p == 1) continue;

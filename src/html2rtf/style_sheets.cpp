@@ -288,6 +288,9 @@ void ApplyStyleRules(Text& html) {
   std::vector<std::uint32_t> orders;
   std::size_t added = 0;
   std::vector<std::size_t> matched;
+  // The element rules of each tag name, looked up once per name.
+  std::vector<const std::vector<ElementRule>*> elementRules(tags.NameCount(), nullptr);
+  std::vector<bool> lookedUp(tags.NameCount(), false);
   Text tag;  // each start tag upper-cased in turn
   for (std::size_t i = 0; i < tags.size(); ++i) {
     const extent::BodyTag t = tags[i];
@@ -305,8 +308,14 @@ void ApplyStyleRules(Text& html) {
     if (!id.empty())
       if (auto f = index.Ids.find(id); f != index.Ids.end())
         matched.insert(matched.end(), f->second.begin(), f->second.end());
-    if (auto f = index.Elements.find(Text(t.Name)); f != index.Elements.end()) {
-      for (const ElementRule& r : f->second) {
+    const std::uint32_t name = tags.NameIndex(i);
+    if (!lookedUp[name]) {
+      lookedUp[name] = true;
+      if (auto f = index.Elements.find(Text(t.Name)); f != index.Elements.end())
+        elementRules[name] = &f->second;
+    }
+    if (elementRules[name] != nullptr) {
+      for (const ElementRule& r : *elementRules[name]) {
         const bool named =
             r.By == ElementRule::Qualifier::None ||
             (r.By == ElementRule::Qualifier::Class &&

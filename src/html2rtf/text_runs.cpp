@@ -171,12 +171,16 @@ constexpr std::size_t npos = TextView::npos;
 }  // namespace
 
 void CollapseSpaces(Text& run) {
-  if (run.find(u"  ") == Text::npos) return;
-  Text out;
-  out.reserve(run.size());
-  for (const char16_t c : run)
-    if (!(c == u' ' && !out.empty() && out.back() == u' ')) out.push_back(c);
-  run = std::move(out);
+  // In place: a space that follows a space kept is dropped, so the write
+  // position never passes the read position.
+  const std::size_t n = run.size();
+  std::size_t i = 1;
+  while (i < n && !(run[i] == u' ' && run[i - 1] == u' ')) ++i;
+  if (i >= n) return;
+  std::size_t w = i;
+  for (++i; i < n; ++i)
+    if (!(run[i] == u' ' && run[w - 1] == u' ')) run[w++] = run[i];
+  run.resize(w);
 }
 
 void ConvertNumericReferences(Text& run) {

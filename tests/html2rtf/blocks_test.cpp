@@ -110,6 +110,14 @@ TEST(Blocks, ParagraphsAlignmentAndLanguage) {
   StartParagraph(u"<DIV LANG=DE>");
   EXPECT_EQ(s.LanguageStack[3], u"DE");
   EXPECT_EQ(LanguageToLcid(3), 1031);
+  // The identifier of each entry, asked in turns, and again once an entry
+  // has changed.
+  for (const auto& [index, lcid] : {std::pair{0, 1033}, {1, 1036}, {3, 1031}, {1, 1036}, {0, 1033}})
+    EXPECT_EQ(LanguageToLcid(index), lcid) << index;
+  s.LanguageStack[1] = u"JA";
+  EXPECT_EQ(LanguageToLcid(1), 1041);
+  s.LanguageStack[1] = u"ZH-TW";
+  EXPECT_EQ(LanguageToLcid(1), 1054);
   Emitted();
 
   // Text in the paragraph, an owed break, a table and list items.

@@ -240,5 +240,27 @@ TEST(Prepasses, TableParagraphMarksSameAsAFreshSearchPerTable) {
   }
 }
 
+TEST(Prepasses, AttributeValuesOfEitherFormAndAnyNameLength) {
+  using extent::AttributeValue;
+  EXPECT_EQ(AttributeValue(u"<P CLASS=\"A B\" ID=X>", u"CLASS"), u"A B");
+  EXPECT_EQ(AttributeValue(u"<P CLASS=\"A B\" ID=X>", u"ID"), u"X");
+  // NAME= is looked for before NAME =, and a name inside another is not it.
+  EXPECT_EQ(AttributeValue(u"<P ID = ONE ID=TWO>", u"ID"), u"TWO");
+  EXPECT_EQ(AttributeValue(u"<P ID = ONE>", u"ID"), u"ONE");
+  EXPECT_EQ(AttributeValue(u"<P XID=1 ID = 2>", u"ID"), u"2");
+  EXPECT_EQ(AttributeValue(u"<P XID=1>", u"ID"), u"");
+  // Apostrophes quote only when asked to; an unclosed quote gives "".
+  EXPECT_EQ(AttributeValue(u"<P ID='A B'>", u"ID"), u"'A");
+  EXPECT_EQ(AttributeValue(u"<P ID='A B'>", u"ID", true), u"A B");
+  EXPECT_EQ(AttributeValue(u"<P ID=\"A>", u"ID"), u"");
+  // Names longer than any the converter asks for are found the same way.
+  for (const std::size_t length : {29u, 30u, 31u, 64u}) {
+    const Text name(length, u'N');
+    EXPECT_EQ(AttributeValue(u"<P " + name + u"=V>", name), u"V") << length;
+    EXPECT_EQ(AttributeValue(u"<P " + name + u" = \"W\">", name), u"W") << length;
+    EXPECT_EQ(AttributeValue(u"<P " + name + u">", name), u"") << length;
+  }
+}
+
 }  // namespace
 }  // namespace skeinlet::detail

@@ -139,7 +139,8 @@ TEST(TagTable, RowsFoundByTheTagsStartAreEveryRowThatPasses) {
     }
   }
   std::mt19937 rng(3);
-  const char16_t units[] = u"<>/ ABDEFGHILMOPRSTUV=:-";
+  // Units beyond ASCII start no row and are not keys of the index.
+  const char16_t units[] = u"<>/ ABDEFGHILMOPRSTUV=:-\u00C1\u0142\uFFFF";
   for (int k = 0; k < 20000; ++k) {
     Text tag = u"<";
     const int n = static_cast<int>(rng() % 12);
@@ -148,6 +149,18 @@ TEST(TagTable, RowsFoundByTheTagsStartAreEveryRowThatPasses) {
   }
   for (const Text& tag : tags)
     ASSERT_EQ(RowsPassed(tag), everyRow(tag)) << std::string(tag.begin(), tag.end());
+
+  // A "contains" row passes a tag holding any one of its texts, wherever it
+  // stands, and no tag without "=" or ":".
+  for (const TagRow& row : TagTable()) {
+    if (row.Test != TagTest::ContainsAny) continue;
+    for (const TextView t : {row.First, row.Second, row.Third}) {
+      if (t.empty()) continue;
+      EXPECT_TRUE(RowPasses(row, Text(u"<TD ") + Text(t) + u"RED>"));
+      EXPECT_TRUE(RowPasses(row, Text(t)));
+    }
+    EXPECT_FALSE(RowPasses(row, u"<TD BGCOLOR RED BACK BACKGROUND-COLOR>"));
+  }
 }
 
 TEST(TagTable, OfferedTagsRunEveryRowEvenAfterAFailure) {

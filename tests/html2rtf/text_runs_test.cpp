@@ -4,6 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <initializer_list>
+#include <string>
+#include <utility>
+
 namespace skeinlet::detail {
 namespace {
 
@@ -27,6 +31,16 @@ TEST(TextRuns, SpacesAndEscapes) {
   run = u"   ";
   CollapseSpaces(run);
   EXPECT_EQ(run, u" ");
+  // Runs of blanks at either end, blanks kept apart by one other unit, and
+  // runs with nothing to collapse.
+  for (const auto& [before, after] : std::initializer_list<std::pair<TextView, TextView>>{
+           {u"", u""}, {u" ", u" "}, {u"ab", u"ab"}, {u"a b", u"a b"}, {u"  a", u" a"},
+           {u"a  ", u"a "}, {u" a b ", u" a b "}, {u"a \u00A0 b", u"a \u00A0 b"},
+           {u"  a  b   c    ", u" a b c "}, {u"a\t\t  \tb", u"a\t\t \tb"}}) {
+    run = Text(before);
+    CollapseSpaces(run);
+    EXPECT_EQ(run, after) << std::string(before.begin(), before.end());
+  }
   // Non-breaking spaces are collapsed neither before nor after they turn
   // into blanks.
   EXPECT_EQ(Escaped(u"a\\~\\~b"), u"a  b");
