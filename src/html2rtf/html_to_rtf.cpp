@@ -190,9 +190,9 @@ void FrameDocument(Text& html) {
 
 void WholeTextPasses(HtmlRtfState& s, std::int16_t drawBorders) {
   Text& w = s.WorkHtml;
-  SkipOnError([&] { ReplaceIn(w, u"\r", u"", Compare::Binary); });
-  SkipOnError([&] { ReplaceIn(w, u"\n", u"", Compare::Binary); });
-  SkipOnError([&] { ReplaceIn(w, u"\r\n", u"", Compare::Binary); });
+  // Every CR goes, then every LF, then every CR LF (of which none is left
+  // by then): one pass that drops both units does all three.
+  std::erase_if(w, [](char16_t c) { return c == u'\r' || c == u'\n'; });
   SkipOnError([&] { ReplaceIn(w, u"&nbsp;", u"\\~", Compare::Binary); });
   SkipOnError([&] { StripCommentsAndStyles(w); });
   SkipOnError([&] { MarkTableParagraphs(w); });

@@ -46,6 +46,8 @@ TEST(Driver, FrameHeaderAndRuns) {
             u"\\lang1033\\fs24\\cf1 One\r\n\\par\\lang1033\\fs24\\cf1 Two");
   // A line break inside a word joins its halves.
   EXPECT_EQ(Body(u"<p>wo\r\nrd</p>"), u"\\lang1033\\fs24\\cf1 word\r\n\\par\\ql");
+  // So does every CR and LF alone, in any order, inside a tag too.
+  EXPECT_EQ(Body(u"<p>w\ro\n\rr\n\nd</p\r>"), u"\\lang1033\\fs24\\cf1 word\r\n\\par\\ql");
   // A run of one non-breaking space is one blank, kept at the paragraph's
   // start.
   EXPECT_EQ(Body(u"<b>&nbsp;</b>"), u"\\b1\\lang1033\\fs24\\cf1  \\b0");
