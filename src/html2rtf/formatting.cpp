@@ -7,6 +7,7 @@
 #include "text/numeric.hpp"
 #include "text/rules.hpp"
 
+#include <array>
 #include <cmath>
 #include <cstdio>
 
@@ -330,6 +331,16 @@ Text ParseColourAttribute(const Text& tag) {
 }
 
 Text NormaliseColour(TextView value) {
+  // A document names few colours and names them again and again: the last
+  // few values are remembered with what they became.
+  struct Seen {
+    Text Value, Normalised;
+  };
+  thread_local std::array<Seen, 8> seen;
+  thread_local std::size_t next = 0;
+  for (const Seen& e : seen)
+    if (!e.Value.empty() && e.Value == value) return e.Normalised;
+
   // Blanks, semicolons, apostrophes, quotes and "#" go (in one pass: taking
   // out one of them cannot make another), and the rest is upper-cased.
   Text v;
@@ -337,6 +348,10 @@ Text NormaliseColour(TextView value) {
   for (const char16_t c : value)
     if (c != u' ' && c != u';' && c != u'\'' && c != u'"' && c != u'#') v.push_back(UpperUnit(c));
   ApplyRules(v, kColourNames);
+  if (!value.empty()) {
+    seen[next] = Seen{Text(value), v};
+    next = (next + 1) % seen.size();
+  }
   return v;
 }
 

@@ -254,6 +254,21 @@ TEST(Formatting, ColourAttributes) {
   EXPECT_EQ(NormaliseColour(u"navy"), u"000080");
   EXPECT_EQ(NormaliseColour(u"fuchsia"), u"ff00ff");
   EXPECT_EQ(NormaliseColour(u"purple"), u"800080");
+  // Asked again, in turns, more values than are remembered at once, and
+  // values that differ only in case or in a blank: each keeps its own.
+  for (int round = 0; round < 3; ++round) {
+    EXPECT_EQ(NormaliseColour(u"purple"), u"800080");
+    EXPECT_EQ(NormaliseColour(u"Purple"), u"800080");
+    EXPECT_EQ(NormaliseColour(u"#ff0000"), u"FF0000");
+    EXPECT_EQ(NormaliseColour(u"#FF0000 "), u"FF0000");
+    EXPECT_EQ(NormaliseColour(u"lightgray"), u"LIGHT808080");
+    EXPECT_EQ(NormaliseColour(u"navy"), u"000080");
+    EXPECT_EQ(NormaliseColour(u"teal"), u"008080");
+    EXPECT_EQ(NormaliseColour(u"olive"), u"808000");
+    EXPECT_EQ(NormaliseColour(u"silver"), u"c0c0c0");
+    EXPECT_EQ(NormaliseColour(u"azure"), u"00ffff");
+    EXPECT_EQ(NormaliseColour(u""), u"");
+  }
   EXPECT_EQ(NormaliseColour(u"Black"), u"000000");
 
   EXPECT_EQ(ColourComponentToHex(u"255"), u"FF");
