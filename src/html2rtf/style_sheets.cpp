@@ -296,9 +296,11 @@ void ApplyStyleRules(Text& html) {
     const extent::BodyTag t = tags[i];
     if (t.Closing) continue;
     matched.clear();
-    UCaseInto(MidView(html, t.Start, t.End - t.Start + 1), tag);
-    // A tag without "=" has no attribute to look for.
-    const bool attributes = tag.find(u'=') != Text::npos;
+    // A tag without "=" has no attribute to look for, and is not
+    // upper-cased.
+    const TextView raw = MidView(html, t.Start, t.End - t.Start + 1);
+    const bool attributes = raw.find(u'=') != TextView::npos;
+    if (attributes) UCaseInto(raw, tag);
     const Text classValue = attributes ? extent::AttributeValue(tag, u"CLASS") : Text();
     const Text id = attributes ? extent::AttributeValue(tag, u"ID") : Text();
     const std::vector<Text> classes = Words(classValue);
