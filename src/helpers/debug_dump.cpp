@@ -6,7 +6,6 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <iostream>
 #include <system_error>
 
 namespace skeinlet::detail {
@@ -34,8 +33,14 @@ bool WriteDump(const Text& rtf) {
 
 void WriteDebugDump(Text rtf) {
   // Where the component showed a message box, one line on stderr; the
-  // conversion goes on without the dump.
-  if (!WriteDump(rtf)) std::cerr << kDumpFailed << '\n' << std::flush;
+  // conversion goes on without the dump. (stdio, not iostreams: the
+  // standard streams would be set up at the start of every program that
+  // links the library.)
+  if (!WriteDump(rtf)) {
+    std::fputs(kDumpFailed, stderr);
+    std::fputs("\n", stderr);
+    std::fflush(stderr);
+  }
 }
 
 }  // namespace skeinlet::detail

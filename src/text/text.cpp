@@ -31,55 +31,79 @@ struct Variants {
   bool complete = true;  // false: more variants than fit; scan unit by unit
 };
 
-// Full 64K tables built once from the generated pairs, plus for every
-// lower-cased unit the other units that lower-case to it (so that a
-// case-insensitive search for "k" also stops at "K" and at KELVIN SIGN).
+// Full 64K tables built from the generated pairs while the toolkit is
+// compiled, plus for every lower-cased unit the other units that lower-case
+// to it (so that a case-insensitive search for "k" also stops at "K" and at
+// KELVIN SIGN). Being constant data, they cost a program nothing at start
+// and only the pages a conversion reads are ever loaded.
+using UnitTable = std::array<char16_t, 65536>;
+
+constexpr UnitTable FullTable(const CasePair* pairs, std::size_t count) {
+  UnitTable table{};
+  for (std::size_t c = 0; c < table.size(); ++c) table[c] = static_cast<char16_t>(c);
+  for (std::size_t i = 0; i < count; ++i) table[pairs[i].from] = pairs[i].to;
+  return table;
+}
+
+constexpr UnitTable kLower = FullTable(kLowerPairs, std::size(kLowerPairs));
+constexpr UnitTable kUpper = FullTable(kUpperPairs, std::size(kUpperPairs));
+
+constexpr std::size_t CountPreimages() {
+  std::size_t n = 0;
+  for (std::size_t c = 0; c < kLower.size(); ++c)
+    if (kLower[c] != c) ++n;
+  return n;
+}
+
+// (lowered unit, source unit) for every unit whose lower-case differs.
+using Preimages = std::array<std::pair<char16_t, char16_t>, CountPreimages()>;
+
+constexpr Preimages BuildPreimages() {
+  Preimages p{};
+  std::size_t n = 0;
+  for (std::size_t c = 0; c < kLower.size(); ++c)
+    if (kLower[c] != c) p[n++] = {kLower[c], static_cast<char16_t>(c)};
+  std::sort(p.begin(), p.end());
+  return p;
+}
+
+constexpr Preimages kPreimages = BuildPreimages();
+
+constexpr Variants ComputeVariants(char16_t unit) {
+  Variants v;
+  const char16_t lowered = kLower[unit];
+  v.units[v.count++] = lowered;
+  const auto range = std::equal_range(
+      kPreimages.begin(), kPreimages.end(), std::pair<char16_t, char16_t>(lowered, 0),
+      [](const auto& a, const auto& b) { return a.first < b.first; });
+  for (auto it = range.first; it != range.second; ++it) {
+    if (v.count == v.units.size()) {
+      v.complete = false;
+      break;
+    }
+    v.units[v.count++] = it->second;
+  }
+  return v;
+}
+
+// Variants of every ASCII unit, which begins and ends most searched texts.
+constexpr std::array<Variants, 128> AsciiVariants() {
+  std::array<Variants, 128> a{};
+  for (std::size_t c = 0; c < a.size(); ++c) a[c] = ComputeVariants(static_cast<char16_t>(c));
+  return a;
+}
+
 struct CaseTables {
-  std::array<char16_t, 65536> lower{};
-  std::array<char16_t, 65536> upper{};
-  // (lowered unit, source unit) for every unit whose lower-case differs.
-  std::vector<std::pair<char16_t, char16_t>> preimages;
+  static constexpr const UnitTable& lower = kLower;
+  static constexpr const UnitTable& upper = kUpper;
+  std::array<Variants, 128> ascii;
 
-  CaseTables() {
-    for (std::size_t c = 0; c < 65536; ++c) {
-      lower[c] = static_cast<char16_t>(c);
-      upper[c] = static_cast<char16_t>(c);
-    }
-    for (std::size_t i = 0; i < kLowerPairsCount; ++i)
-      lower[kLowerPairs[i].from] = kLowerPairs[i].to;
-    for (std::size_t i = 0; i < kUpperPairsCount; ++i)
-      upper[kUpperPairs[i].from] = kUpperPairs[i].to;
-    for (std::size_t c = 0; c < 65536; ++c)
-      if (lower[c] != c) preimages.emplace_back(lower[c], static_cast<char16_t>(c));
-    std::sort(preimages.begin(), preimages.end());
-    for (std::size_t c = 0; c < ascii.size(); ++c) ascii[c] = Compute(static_cast<char16_t>(c));
-  }
-
-  // Variants of every ASCII unit, which begins and ends most searched texts.
-  std::array<Variants, 128> ascii{};
-
-  Variants Compute(char16_t unit) const {
-    Variants v;
-    const char16_t lowered = lower[unit];
-    v.units[v.count++] = lowered;
-    auto range = std::equal_range(
-        preimages.begin(), preimages.end(), std::pair<char16_t, char16_t>(lowered, 0),
-        [](const auto& a, const auto& b) { return a.first < b.first; });
-    for (auto it = range.first; it != range.second; ++it) {
-      if (v.count == v.units.size()) {
-        v.complete = false;
-        break;
-      }
-      v.units[v.count++] = it->second;
-    }
-    return v;
-  }
+  Variants Compute(char16_t unit) const { return ComputeVariants(unit); }
 };
 
-const CaseTables& Tables() noexcept {
-  static const CaseTables tables;
-  return tables;
-}
+constexpr CaseTables kCaseTables{AsciiVariants()};
+
+const CaseTables& Tables() noexcept { return kCaseTables; }
 
 // The variants of `unit`: an ASCII unit's where they are kept, another's
 // computed into `own`.
