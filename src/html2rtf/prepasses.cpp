@@ -412,7 +412,40 @@ void ExpandRowSpans(Text& html) {
   }
 }
 
-void ConvertHeadings(Text& html) { ApplyRules(html, kHeadings); }
+namespace {
+
+// Every find of kHeadings is "<h" or "</H", in any case, and a digit from
+// 1 to 6. A text without one of those is left as it is by the table, so it
+// is not indexed for it: two searches of the text cost less than building
+// its index.
+constexpr bool EveryFindIsAHeadingTag() {
+  for (const Rule& r : kHeadings) {
+    const TextView f = r.find;
+    const std::size_t name = f.starts_with(u"</") ? 2 : 1;
+    if (f.size() < name + 2 || f[0] != u'<' || (f[name] != u'h' && f[name] != u'H') ||
+        f[name + 1] < u'1' || f[name + 1] > u'6')
+      return false;
+  }
+  return true;
+}
+static_assert(EveryFindIsAHeadingTag());
+
+bool MayHoldHeading(TextView html) {
+  for (const TextView open : {TextView(u"<H"), TextView(u"</H")}) {
+    for (std::size_t at = FindIndex(html, open, 0, Compare::Text); at != TextView::npos;
+         at = FindIndex(html, open, at + 1, Compare::Text)) {
+      const std::size_t digit = at + open.size();
+      if (digit < html.size() && html[digit] >= u'1' && html[digit] <= u'6') return true;
+    }
+  }
+  return false;
+}
+
+}  // namespace
+
+void ConvertHeadings(Text& html) {
+  if (MayHoldHeading(html)) ApplyRules(html, kHeadings);
+}
 
 void ConvertSmall(Text& html) { ApplyRules(html, kSmall); }
 

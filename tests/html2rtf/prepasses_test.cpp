@@ -82,6 +82,16 @@ TEST(Prepasses, HeadingsAndSmall) {
             u"<FONT SIZE=\"4\"><P><FONT SIZE=\"3\"><P><FONT SIZE=\"2\"><P>"
             u"<FONT SIZE=\"1\"><P></P></FONT><BR></P></FONT><BR></P></FONT><BR>"
             u"</P></FONT><BR>");
+  // Tags that begin like a heading and are none leave the text as it is;
+  // a heading after many of them, in either case, is still found.
+  const Text lookalikes = u"<hr><html><head><h0><h7></h0></H7><hx></h>x</h1x <h";
+  EXPECT_EQ(Pass(ConvertHeadings, lookalikes), lookalikes);
+  Text many;
+  for (int i = 0; i < 5000; ++i) many += u"<hr><HEAD></html>";
+  EXPECT_EQ(Pass(ConvertHeadings, many), many);
+  EXPECT_EQ(Pass(ConvertHeadings, many + u"<H6>a</h6>"),
+            many + u"<FONT SIZE=\"1\"><P>a</P></FONT><BR>");
+  EXPECT_EQ(Pass(ConvertHeadings, many + u"</H4>"), many + u"</P></FONT><BR>");
   EXPECT_EQ(Pass(ConvertSmall, u"<small>a</SMALL><Small x>"),
             u"<FONT SIZE=\"2\">a</FONT><Small x>");
 }
