@@ -19,6 +19,7 @@
 
 #include "html2rtf/converter_state.hpp"
 #include "text/array.hpp"
+#include "text/rules.hpp"
 #include "text/text.hpp"
 
 #include <cstdint>
@@ -93,6 +94,8 @@ void EscapeRun(Text& run);
 void CollapseSpaces(Text& run);
 void ConvertNumericReferences(Text& run);
 void ConvertNamedEntities(Text& run);
+// The named-entity table ConvertNamedEntities applies, in its order.
+std::span<const Rule> NamedEntityRules();
 
 // --- Character formatting ---
 

@@ -168,7 +168,37 @@ constexpr Rule kNamedEntities[] = {
 
 constexpr std::size_t npos = TextView::npos;
 
+constexpr bool IsNameUnit(char16_t c) {
+  return (c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z');
+}
+
+// Every find of kNamedEntities is "&", a name of ASCII letters and digits,
+// and ";", searched for exactly, every occurrence. No replacement holds "&"
+// or ";", and each holds a unit that no name does. So a find can match only
+// at one of the run's own "&"s, two finds never match at the same one, and
+// no replacement makes or unmakes a match of another rule: one pass over
+// the "&"s gives what the rules give applied one after another.
+constexpr bool EntitiesMatchOnlyAtTheirAmpersand() {
+  for (const Rule& r : kNamedEntities) {
+    const TextView f = r.find;
+    if (f.size() < 3 || f.front() != u'&' || f.back() != u';') return false;
+    for (std::size_t i = 1; i + 1 < f.size(); ++i)
+      if (!IsNameUnit(f[i])) return false;
+    if (r.compare != Compare::Binary || r.occurrences != Occurrences::All) return false;
+    bool foreign = false;
+    for (const char16_t c : r.replace) {
+      if (c == u'&' || c == u';') return false;
+      if (!IsNameUnit(c)) foreign = true;
+    }
+    if (!foreign) return false;
+  }
+  return true;
+}
+static_assert(EntitiesMatchOnlyAtTheirAmpersand());
+
 }  // namespace
+
+std::span<const Rule> NamedEntityRules() { return kNamedEntities; }
 
 void CollapseSpaces(Text& run) {
   // In place: a space that follows a space kept is dropped, so the write
@@ -232,8 +262,34 @@ void ConvertNumericReferences(Text& run) {
 }
 
 void ConvertNamedEntities(Text& run) {
-  if (run.find(u'&') == Text::npos) return;
-  ApplyRules(run, kNamedEntities);
+  std::size_t amp = run.find(u'&');
+  if (amp == npos) return;
+  Text out;
+  std::size_t copied = 0;
+  bool replaced = false;
+  while (amp != npos) {
+    const TextView rest = TextView(run).substr(amp);
+    const Rule* hit = nullptr;
+    for (const Rule& r : kNamedEntities) {
+      if (rest.starts_with(r.find)) {
+        hit = &r;
+        break;
+      }
+    }
+    if (hit == nullptr) {
+      amp = run.find(u'&', amp + 1);
+      continue;
+    }
+    if (!replaced) out.reserve(run.size() + 32);
+    replaced = true;
+    out.append(run, copied, amp - copied);
+    out.append(hit->replace);
+    copied = amp + hit->find.size();
+    amp = run.find(u'&', copied);
+  }
+  if (!replaced) return;
+  out.append(run, copied);
+  run = std::move(out);
 }
 
 void EscapeRun(Text& run) {

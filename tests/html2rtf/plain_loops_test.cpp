@@ -61,6 +61,25 @@ TEST(PlainLoops, NumericReferences) {
   }
 }
 
+TEST(PlainLoops, NamedEntities) {
+  // The one pass over the "&"s against the table's rules applied one after
+  // another, on runs made of names, their parts and their neighbours.
+  std::mt19937 rng(12);
+  const TextView pieces[] = {u"&",     u";",      u"amp",  u"&amp;", u"lt",   u"&lt;",
+                             u"&sup",  u"1",      u"2",    u"sup1;", u"&E",   u"acute",
+                             u"Eacute", u"&EACUTE;", u"&eacute", u"x",   u" ",    u"&brvbar;",
+                             u"&yuml;", u"\\",   u"&&",   u"&#38;", u"&nbsp;", u"THORN;"};
+  for (int round = 0; round < 20000; ++round) {
+    Text run;
+    const int n = static_cast<int>(rng() % 16);
+    for (int i = 0; i < n; ++i) run += pieces[rng() % std::size(pieces)];
+    Text plain = run, fast = run;
+    for (const Rule& rule : NamedEntityRules()) ApplyRule(plain, rule);
+    ConvertNamedEntities(fast);
+    ASSERT_EQ(fast, plain) << round;
+  }
+}
+
 // The stack as an array whose records move down when one is removed, with
 // the switches carried as the span end's loop carries them.
 struct PlainStack {
