@@ -225,6 +225,9 @@ struct RuleIndex {
   std::vector<Text> Tags;  // FONT start tag of each applied rule, by order
   std::unordered_map<Text, std::vector<std::size_t>> Classes, Ids;
   std::unordered_map<Text, std::vector<ElementRule>> Elements;
+  // Whether any rule reads a tag's CLASS, or its ID: a tag's attribute
+  // that no rule reads is not looked for.
+  bool ReadsClass = false, ReadsId = false;
 };
 
 bool Applies(const StyleRule& rule) {
@@ -259,9 +262,13 @@ RuleIndex IndexRules(const BoundedArray<StyleSheetRecord>& sheets) {
             !std::all_of(rule.Name.begin(), rule.Name.end(), IsSelectorUnit))
           return;
       }
+      index.ReadsClass |= rule.By == ElementRule::Qualifier::Class;
+      index.ReadsId |= rule.By == ElementRule::Qualifier::Id;
       index.Elements[sel.substr(0, n)].push_back(std::move(rule));
     });
   }
+  index.ReadsClass |= !index.Classes.empty();
+  index.ReadsId |= !index.Ids.empty();
   return index;
 }
 
@@ -301,8 +308,9 @@ void ApplyStyleRules(Text& html) {
     const TextView raw = MidView(html, t.Start, t.End - t.Start + 1);
     const bool attributes = raw.find(u'=') != TextView::npos;
     if (attributes) UCaseInto(raw, tag);
-    const Text classValue = attributes ? extent::AttributeValue(tag, u"CLASS") : Text();
-    const Text id = attributes ? extent::AttributeValue(tag, u"ID") : Text();
+    const Text classValue =
+        attributes && index.ReadsClass ? extent::AttributeValue(tag, u"CLASS") : Text();
+    const Text id = attributes && index.ReadsId ? extent::AttributeValue(tag, u"ID") : Text();
     const std::vector<Text> classes = Words(classValue);
     for (const Text& c : classes)
       if (auto f = index.Classes.find(c); f != index.Classes.end())

@@ -88,6 +88,11 @@ TEST(StyleSheets, FontTagsInTheBody) {
             u"<div class=\"x\" id=y><FONT FACE=\"Arial\"><FONT SIZEPT=\"16\"><FONT COLOR=\"ff0000\">1"
             u"</FONT></FONT></FONT></div><div CLASS = z><FONT COLOR=\"0000ff\"><FONT FACE=\"Arial\">2"
             u"</FONT></FONT></div><span class='x'>3</span>");
+  // A qualified element rule alone still has each tag's ID or CLASS read.
+  EXPECT_EQ(Applied(u"div#y{color:red}", u"<div id=y>1</div><div id=z>2</div><div>3</div>"),
+            u"<div id=y><FONT COLOR=\"ff0000\">1</FONT></div><div id=z>2</div><div>3</div>");
+  EXPECT_EQ(Applied(u"p.k{color:blue}", u"<p class=\"m k\">1</p><p class=m>2</p>"),
+            u"<p class=\"m k\"><FONT COLOR=\"0000ff\">1</FONT></p><p class=m>2</p>");
   // Nested elements of one name each get their own end tag; an element never
   // closed ends before the next of its name, the last one before </BODY.
   EXPECT_EQ(Applied(u"div { color: red }", u"<div>a<div>b</div>c</div>"),
