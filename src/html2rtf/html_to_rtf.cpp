@@ -192,7 +192,7 @@ void WholeTextPasses(HtmlRtfState& s, std::int16_t drawBorders) {
   Text& w = s.WorkHtml;
   // Every CR goes, then every LF, then every CR LF (of which none is left
   // by then): one pass that drops both units does all three.
-  std::erase_if(w, [](char16_t c) { return c == u'\r' || c == u'\n'; });
+  EraseUnits(w, u'\r', u'\n');
   SkipOnError([&] { ReplaceIn(w, u"&nbsp;", u"\\~", Compare::Binary); });
   SkipOnError([&] { StripCommentsAndStyles(w); });
   SkipOnError([&] { MarkTableParagraphs(w); });
@@ -246,7 +246,10 @@ void Walk(HtmlRtfState& s, const Text& imageFolder) {
   Pos pos = 1;
   Text tag;  // each tag upper-cased in turn
   for (Pos round = 0; round < length; ++round) {
-    const Pos start = InStr(pos, w, u"<", Compare::Binary);
+    // After the first round `pos` is where the last run ended, at a "<".
+    const Pos start = pos <= Len(w) && w[static_cast<std::size_t>(pos - 1)] == u'<'
+                          ? pos
+                          : InStr(pos, w, u"<", Compare::Binary);
     if (start == 0) return;
     const Pos end = InStr(start, w, u">", Compare::Binary);
     if (end == 0) return;  // a "<" that no ">" closes ends the walk

@@ -269,9 +269,10 @@ void ConvertNamedEntities(Text& run) {
   bool replaced = false;
   while (amp != npos) {
     const TextView rest = TextView(run).substr(amp);
+    const char16_t first = rest.size() > 1 ? rest[1] : u'&';  // no name starts with "&"
     const Rule* hit = nullptr;
     for (const Rule& r : kNamedEntities) {
-      if (rest.starts_with(r.find)) {
+      if (r.find[1] == first && rest.starts_with(r.find)) {
         hit = &r;
         break;
       }
@@ -300,11 +301,18 @@ void EscapeRun(Text& run) {
       {u"}", u"\\}", kAll, kExact},
   };
   SkipOnError([&] { CollapseSpaces(run); });
-  // Each escape's find holds a backslash or a brace: a run without one
-  // (most runs) goes through the table unchanged.
-  if (std::any_of(run.begin(), run.end(),
-                  [](char16_t c) { return c == u'\\' || c == u'{' || c == u'}'; }))
+  // Each escape's find holds a backslash or a brace, and each reference
+  // starts with "&": a run without one (most runs) goes through that table
+  // or those passes unchanged. Neither the escapes nor the numeric
+  // references write an "&", so one look at the run decides for all.
+  bool escapes = false, references = false;
+  for (const char16_t c : run) {
+    escapes |= c == u'\\' || c == u'{' || c == u'}';
+    references |= c == u'&';
+  }
+  if (escapes)
     for (const Rule& rule : kEscapes) SkipOnError([&] { ApplyRule(run, rule); });
+  if (!references) return;
   SkipOnError([&] { ConvertNumericReferences(run); });
   SkipOnError([&] { ConvertNamedEntities(run); });
 }

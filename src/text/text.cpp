@@ -451,6 +451,32 @@ std::size_t FindLastUnit(TextView text, char16_t unit, std::size_t from,
   return TextView::npos;
 }
 
+void EraseUnits(Text& s, char16_t a, char16_t b) noexcept {
+  char16_t* data = s.data();
+  const std::size_t n = s.size();
+  std::size_t read = 0, write = 0;
+#if defined(__SSE2__)
+  // A block without either unit moves down whole (it is read before it is
+  // written, and the write position never passes the read position); one
+  // with either is taken unit by unit.
+  const __m128i va = _mm_set1_epi16(static_cast<short>(a));
+  const __m128i vb = _mm_set1_epi16(static_cast<short>(b));
+  for (; read + 8 <= n; read += 8) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + read));
+    if (_mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi16(v, va), _mm_cmpeq_epi16(v, vb))) == 0) {
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(data + write), v);
+      write += 8;
+      continue;
+    }
+    for (std::size_t k = read; k < read + 8; ++k)
+      if (data[k] != a && data[k] != b) data[write++] = data[k];
+  }
+#endif
+  for (; read < n; ++read)
+    if (data[read] != a && data[read] != b) data[write++] = data[read];
+  s.resize(write);
+}
+
 Pos InStr(Pos start, TextView text, TextView find, Compare cmp) {
   if (start < 1) RaiseError(Error::kInvalidCall);
   if (text.empty() || start > Len(text)) return 0;

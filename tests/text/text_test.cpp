@@ -220,6 +220,23 @@ TEST(Searching, FindLastUnitPassesOverUnitsThatShareAByte) {
   EXPECT_EQ(FindLastUnit(u"\"ab", u'"', 2, 1), TextView::npos) << "empty range";
 }
 
+TEST(Replacing, EraseUnitsKeepsEveryOtherUnitInOrder) {
+  // Random lengths around the block size, the units to remove sparse or
+  // dense, and units that share a byte with them.
+  const char16_t units[] = {u'\r', u'\n', u'a', u'\u0d0a', u'\u0a0d', u'\u000b', u'\u010a'};
+  std::mt19937 rng(15);
+  for (int round = 0; round < 5000; ++round) {
+    Text t(rng() % 70, u'x');
+    const unsigned density = 1 + rng() % 6;
+    for (char16_t& c : t)
+      if (rng() % density == 0) c = units[rng() % std::size(units)];
+    Text expected = t;
+    std::erase_if(expected, [](char16_t c) { return c == u'\r' || c == u'\n'; });
+    EraseUnits(t, u'\r', u'\n');
+    ASSERT_EQ(t, expected) << round;
+  }
+}
+
 TEST(Replacing, EveryOccurrenceWithoutRescanning) {
   Text t = u"aaa";
   EXPECT_EQ(ReplaceIn(t, u"a", u"aa"), 3u);
