@@ -60,17 +60,21 @@ double RoundOneDecimal(double v) { return std::nearbyint(v * 10.0) / 10.0; }
 
 // The value of FACE, SIZE or COLOR in a FONT tag, starting at `at`.
 Text FontAttributeValue(const Text& tag, Pos at) {
-  const Text rest = LTrim(Mid(tag, at));
-  Text from = rest;
+  // LTrim(Mid(tag, at)); after an opening quote, up to the closing one;
+  // otherwise up to the next blank, else the next ">"; trimmed. Read in
+  // views of the tag, so that only the value is copied.
+  TextView rest = MidView(tag, at);
+  while (!rest.empty() && rest.front() == u' ') rest.remove_prefix(1);
+  TextView from = rest;
   if (!rest.empty() && rest[0] == u'"') {
-    from = Mid(rest, 2);
-    const Pos q = InStr(1, from, u"\"", Compare::Binary);
-    if (q > 0) return Trim(Left(from, q - 1));
+    from = rest.substr(1);
+    const std::size_t q = from.find(u'"');
+    if (q != TextView::npos) return Text(TrimView(from.substr(0, q)));
   }
-  Pos end = InStr(1, from, u" ", Compare::Binary);
-  if (end == 0) end = InStr(1, from, u">", Compare::Binary);
-  if (end == 0) return Text();
-  return Trim(Left(from, end - 1));
+  std::size_t end = from.find(u' ');
+  if (end == TextView::npos) end = from.find(u'>');
+  if (end == TextView::npos) return Text();
+  return Text(TrimView(from.substr(0, end)));
 }
 
 FormatRecord& Current(HtmlRtfState& s) { return s.FormatStack.Current(); }

@@ -12,6 +12,29 @@ const FormatRecord& Top() {
   return s.FormatStack[s.FormatStack.UBound()];
 }
 
+TEST(Formatting, FontAttributeForms) {
+  // Quoted values are trimmed inside their quotes; after an unclosed quote
+  // the value runs to the next blank; blanks before a value are
+  // passed over; a value ends at a blank, else at ">", else is empty.
+  HtmlRtfState& s = FreshState();
+  StartFont(u"<FONT FACE=\"  TIMES NEW  \">");
+  EXPECT_EQ(s.RtfFonts[2], u"TIMES NEW");
+  StartFont(u"<FONT FACE=\"OPEN SIZE=2>");
+  EXPECT_EQ(s.RtfFonts[3], u"OPEN");
+  StartFont(u"<FONT FACE=   SPACED>");
+  EXPECT_EQ(s.RtfFonts[4], u"SPACED");
+  StartFont(u"<FONT FACE=END>");
+  EXPECT_EQ(s.RtfFonts[5], u"END");
+  const std::int64_t fonts = s.RtfFontCount;
+  StartFont(u"<FONT FACE=NOEND");
+  StartFont(u"<FONT FACE=\"\">");
+  StartFont(u"<FONT FACE=\"  \" SIZE=3>");
+  EXPECT_EQ(s.RtfFontCount, fonts) << "an empty or unended value sets no face";
+  EXPECT_EQ(Top().Size, 24);
+  StartFont(u"<FONT COLOR=\" #00FF00 \">");
+  EXPECT_EQ(s.RtfColours[s.RtfColourCount - 1], u"00FF00");
+}
+
 TEST(Formatting, FontFaceSizeAndColour) {
   HtmlRtfState& s = FreshState();
   StartFont(u"<FONT FACE=\"ARIAL\" SIZE=\"4\" COLOR=\"#FF0000\">");
