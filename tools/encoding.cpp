@@ -3,6 +3,10 @@
 #include <cstdint>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace skeinlet::cli {
 
 namespace {
@@ -109,6 +113,16 @@ Text DecodeUtf8(std::string_view bytes) {
   Text out(bytes.size(), u'\0');
   char16_t* put = out.data();
   for (std::size_t i = 0;;) {
+#if defined(__SSE2__)
+    // Sixteen ASCII bytes at a time become sixteen units.
+    const __m128i zero = _mm_setzero_si128();
+    for (; i + 16 <= bytes.size(); i += 16, put += 16) {
+      const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes.data() + i));
+      if (_mm_movemask_epi8(v) != 0) break;
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(put), _mm_unpacklo_epi8(v, zero));
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(put + 8), _mm_unpackhi_epi8(v, zero));
+    }
+#endif
     const std::size_t ascii = AsciiEnd(bytes, i);
     for (; i < ascii; ++i) *put++ = static_cast<unsigned char>(bytes[i]);
     if (i == bytes.size()) break;
@@ -165,12 +179,21 @@ std::string EncodeRtfCp1252(TextView text) {
   for (std::size_t i = 0; i < text.size(); ++i) {
     // Sixteen ASCII units at a time while they last.
     if (i >= blockFrom && i + 16 <= text.size()) {
+#if defined(__SSE2__)
+      const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + i));
+      const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + i + 8));
+      const __m128i high = _mm_and_si128(_mm_or_si128(a, b), _mm_set1_epi16(static_cast<short>(0xFF80)));
+      const bool ascii = _mm_movemask_epi8(_mm_cmpeq_epi16(high, _mm_setzero_si128())) == 0xFFFF;
+      if (ascii) _mm_storeu_si128(reinterpret_cast<__m128i*>(block), _mm_packus_epi16(a, b));
+#else
       char16_t seen = 0;
       for (std::size_t k = 0; k < 16; ++k) {
         seen |= text[i + k];
         block[k] = static_cast<char>(text[i + k]);
       }
-      if (seen < 0x80) {
+      const bool ascii = seen < 0x80;
+#endif
+      if (ascii) {
         out.append(block, 16);
         i += 15;
         continue;

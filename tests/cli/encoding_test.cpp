@@ -139,16 +139,16 @@ TEST(Utf8, IllFormedSequencesAreRejectedAndReplacedPerMaximalPrefix) {
     EXPECT_FALSE(IsValidUtf8(c.bytes)) << testing::PrintToString(c.bytes);
     EXPECT_TRUE(DecodeUtf8(c.bytes) == c.decoded)
         << testing::PrintToString(c.bytes);
-    // The same inside runs of ASCII, which are read eight bytes at a time:
-    // at every offset from a block boundary.
-    for (std::size_t pad = 0; pad < 10; ++pad) {
+    // The same inside runs of ASCII, which are read sixteen and eight bytes
+    // at a time: at every offset from a block boundary.
+    for (std::size_t pad = 0; pad < 34; ++pad) {
       const std::string bytes = std::string(pad, 'x') + c.bytes + std::string(9, 'y');
       EXPECT_FALSE(IsValidUtf8(bytes)) << pad << testing::PrintToString(c.bytes);
       EXPECT_TRUE(DecodeUtf8(bytes) == Text(pad, u'x') + c.decoded + Text(9, u'y'))
           << pad << testing::PrintToString(c.bytes);
     }
   }
-  for (std::size_t pad = 0; pad < 10; ++pad) {
+  for (std::size_t pad = 0; pad < 34; ++pad) {
     const std::string bytes = std::string(pad, 'x') + "\xE2\x82\xAC" + std::string(pad, 'y');
     EXPECT_TRUE(IsValidUtf8(bytes));
     EXPECT_TRUE(DecodeUtf8(bytes) == Text(pad, u'x') + u"\u20AC" + Text(pad, u'y'));
