@@ -288,9 +288,28 @@ Text UCase(TextView s) {
 }
 
 void UCaseInto(TextView s, Text& out) {
-  const auto& t = Tables();
+  const char16_t* upper = Tables().upper.data();
   out.resize(s.size());
-  for (std::size_t i = 0; i < s.size(); ++i) out[i] = t.upper[s[i]];
+  const char16_t* from = s.data();
+  char16_t* to = out.data();
+  std::size_t i = 0;
+#if defined(__SSE2__)
+  // Eight units at a time while they are ASCII: 'a' to 'z' lose 0x20.
+  const __m128i notAscii = _mm_set1_epi16(static_cast<short>(0xFF80));
+  const __m128i zero = _mm_setzero_si128();
+  const __m128i beforeA = _mm_set1_epi16('a' - 1), afterZ = _mm_set1_epi16('z' + 1);
+  const __m128i bit5 = _mm_set1_epi16(0x20);
+  for (; i + 8 <= s.size(); i += 8) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + i));
+    if (_mm_movemask_epi8(_mm_cmpeq_epi16(_mm_and_si128(v, notAscii), zero)) != 0xFFFF) {
+      for (std::size_t k = i; k < i + 8; ++k) to[k] = upper[from[k]];
+      continue;
+    }
+    const __m128i lower = _mm_and_si128(_mm_cmpgt_epi16(v, beforeA), _mm_cmplt_epi16(v, afterZ));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(to + i), _mm_sub_epi16(v, _mm_and_si128(lower, bit5)));
+  }
+#endif
+  for (; i < s.size(); ++i) to[i] = upper[from[i]];
 }
 
 bool EqualsUpper(TextView s, TextView upper) noexcept {

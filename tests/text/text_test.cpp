@@ -153,6 +153,7 @@ TEST(Comparison, CaseMappingKeepsLength) {
 TEST(Comparison, LowerUnitsAgreesWithTheTableInBlocksAndTails) {
   // Blocks of ASCII take the quick way, a block with any other unit the
   // table; the edges of the letters and units just past ASCII sit in both.
+  // UCaseInto's blocks likewise, against UpperUnit.
   const char16_t pool[] = {u'@', u'A', u'M', u'Z', u'[', u'`', u'a', u'z', u'{', u'\x7F',
                            u'\x80', u'\u00C9', u'\u212A', u'\u0130', u'\uFF21', u'0'};
   const char16_t* lower = LowerTable();
@@ -166,6 +167,11 @@ TEST(Comparison, LowerUnitsAgreesWithTheTableInBlocksAndTails) {
     Text out(t.size(), u'?');
     LowerUnits(t.data(), t.size(), out.data());
     ASSERT_EQ(out, expected) << round;
+    Text upper;
+    UCaseInto(t, upper);
+    Text expectedUpper = t;
+    for (char16_t& c : expectedUpper) c = UpperUnit(c);
+    ASSERT_EQ(upper, expectedUpper) << round;
     LowerUnits(t.data(), t.size(), t.data());  // in place
     ASSERT_EQ(t, expected) << round;
   }
