@@ -38,8 +38,6 @@ constexpr int kMaxLayoutNesting = 4;
 
 // --- Reading tags ---
 
-enum class Mark : std::uint8_t { Other, TableOpen, TableClose, RowOpen, RowClose, CellOpen, CellClose };
-
 char16_t AsciiUpper(char16_t c) { return c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - 32) : c; }
 
 bool NameAt(TextView text, std::size_t at, TextView upperName) {
@@ -47,17 +45,6 @@ bool NameAt(TextView text, std::size_t at, TextView upperName) {
   for (std::size_t i = 0; i < upperName.size(); ++i)
     if (AsciiUpper(text[at + i]) != upperName[i]) return false;
   return true;
-}
-
-// The kind of the tag whose "<" is at `at`.
-Mark MarkAt(TextView text, std::size_t at) {
-  if (NameAt(text, at, u"</TABLE")) return Mark::TableClose;
-  if (NameAt(text, at, u"</TR")) return Mark::RowClose;
-  if (NameAt(text, at, u"</TD")) return Mark::CellClose;
-  if (NameAt(text, at, u"<TABLE")) return Mark::TableOpen;
-  if (NameAt(text, at, u"<TR")) return Mark::RowOpen;
-  if (NameAt(text, at, u"<TD")) return Mark::CellOpen;
-  return Mark::Other;
 }
 
 // Index just past the ">" that ends the tag at `at`; the text's end when
@@ -344,6 +331,28 @@ std::int32_t ParentCellWidth(const TableRecord& parent) {
 TableRecord& Innermost(HtmlRtfState& s) { return s.TableStack[s.TableDepth]; }
 
 }  // namespace
+
+Mark MarkAt(TextView text, std::size_t at) {
+  // The six names differ in their first two units after "<" or "</": those
+  // decide, and only TABLE has more to compare.
+  const std::size_t n = text.size();
+  if (at >= n || text[at] != u'<') return Mark::Other;
+  std::size_t k = at + 1;
+  const bool closing = k < n && text[k] == u'/';
+  if (closing) ++k;
+  if (k + 1 >= n || AsciiUpper(text[k]) != u'T') return Mark::Other;
+  switch (AsciiUpper(text[k + 1])) {
+    case u'R':
+      return closing ? Mark::RowClose : Mark::RowOpen;
+    case u'D':
+      return closing ? Mark::CellClose : Mark::CellOpen;
+    case u'A':
+      if (NameAt(text, k + 2, u"BLE")) return closing ? Mark::TableClose : Mark::TableOpen;
+      return Mark::Other;
+    default:
+      return Mark::Other;
+  }
+}
 
 TextView ExtractElement(TextView text, TextView name) {
   const Text open = u"<" + Text(name);

@@ -28,6 +28,12 @@ TextView ExtractCell(TextView text);
 // `text` without the TABLE elements in it (an unclosed one runs to the end).
 Text RemoveNestedTables(TextView text);
 
+// The table tags the look-ahead tells apart, by the start of the tag whose
+// "<" is at `at`: "</TABLE", "</TR", "</TD", "<TABLE", "<TR" or "<TD" (any
+// case, nothing required after the name), else Other.
+enum class Mark : std::uint8_t { Other, TableOpen, TableClose, RowOpen, RowClose, CellOpen, CellClose };
+Mark MarkAt(TextView text, std::size_t at);
+
 // Lays out the table whose "<" is at `position` of `html` within
 // `availableWidth` pixels: fills ColumnWidths and Bordered of the innermost
 // record of TableStack and returns the table's width.

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 namespace skeinlet::detail {
 namespace {
 
@@ -44,6 +46,37 @@ TEST(Tables, LookAhead) {
   EXPECT_EQ(ExtractCell(u"<td>a</TD>"), u"<td>a");
   EXPECT_EQ(RemoveNestedTables(u"<td>a<table><table></table><td>b</table>c<td>d"), u"<td>ac<td>d");
   EXPECT_EQ(RemoveNestedTables(u"<td>a<table><td>never closed"), u"<td>a");
+}
+
+TEST(Tables, MarkAtReadsTheTagNamesInOrder) {
+  // Against the names compared in turn, "</TABLE" first and "<TD" last, on
+  // random texts of the units the names are made of.
+  const auto named = [](TextView text, std::size_t at) {
+    const auto nameAt = [&](TextView upper) {
+      if (text.size() - at < upper.size()) return false;
+      for (std::size_t i = 0; i < upper.size(); ++i) {
+        const char16_t c = text[at + i];
+        if ((c >= u'a' && c <= u'z' ? c - 32 : c) != upper[i]) return false;
+      }
+      return true;
+    };
+    if (nameAt(u"</TABLE")) return Mark::TableClose;
+    if (nameAt(u"</TR")) return Mark::RowClose;
+    if (nameAt(u"</TD")) return Mark::CellClose;
+    if (nameAt(u"<TABLE")) return Mark::TableOpen;
+    if (nameAt(u"<TR")) return Mark::RowOpen;
+    if (nameAt(u"<TD")) return Mark::CellOpen;
+    return Mark::Other;
+  };
+  const char16_t units[] = {u'<', u'/', u'T', u't', u'R', u'r', u'D', u'd', u'A',
+                            u'a', u'B', u'b', u'L', u'l', u'E', u'e', u'x', u'\u0154'};
+  std::mt19937 rng(16);
+  for (int round = 0; round < 50000; ++round) {
+    Text t(rng() % 9, u'<');
+    for (std::size_t i = 1; i < t.size(); ++i) t[i] = units[rng() % std::size(units)];
+    for (std::size_t at = 0; at <= t.size(); ++at)
+      ASSERT_EQ(MarkAt(t, at), named(t, at)) << round << " " << at;
+  }
 }
 
 TEST(Tables, ColumnWidths) {
