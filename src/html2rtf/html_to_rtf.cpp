@@ -213,8 +213,8 @@ void WholeTextPasses(HtmlRtfState& s, std::int16_t drawBorders) {
 // excluded.
 void WriteRun(HtmlRtfState& s, Text run) {
   s.TextSeen = true;
-  if (!s.TextInParagraph) run = LTrim(run);
-  if (s.TableDepth > 0) ReplaceIn(run, u"\t", u"", Compare::Binary);
+  if (!s.TextInParagraph) run.erase(0, run.find_first_not_of(u' '));  // LTrim, in place
+  if (s.TableDepth > 0) std::erase(run, u'\t');
   EscapeRun(run);
   if (!run.empty()) {
     s.TextInParagraph = true;

@@ -54,6 +54,13 @@ TEST(Driver, FrameHeaderAndRuns) {
   // Leading blanks go only at the start of a paragraph.
   EXPECT_EQ(Body(u"<p> a<b> b</b></p>"),
             u"\\lang1033\\fs24\\cf1 a\\b1\\lang1033\\fs24\\cf1  b\\b0\r\n\\par\\ql");
+  // A run of blanks alone at a paragraph's start is no text at all.
+  EXPECT_EQ(Body(u"<p>   </p>"), u"\\lang1033\\fs24\\cf1 \r\n\\par\\ql");
+  // Inside a table a run loses its tabs, and only there.
+  const Text cell = Convert(u"<table><tr><td>\ta\t b\t</td></tr></table>");
+  EXPECT_EQ(cell.find(u'\t'), Text::npos) << testing::PrintToString(cell);
+  EXPECT_NE(cell.find(u"\\cf1 a b"), Text::npos) << testing::PrintToString(cell);
+  EXPECT_EQ(Body(u"<p>\ta</p>"), u"\\lang1033\\fs24\\cf1 \ta\r\n\\par\\ql");
   // Text before the body tag is the head, and goes.
   EXPECT_EQ(Body(u"<html><head><title>T</title></head><body>x</body></html>"),
             u"\\lang1033\\fs24\\cf1 x");
