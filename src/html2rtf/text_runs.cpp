@@ -204,9 +204,8 @@ void CollapseSpaces(Text& run) {
   // In place: a space that follows a space kept is dropped, so the write
   // position never passes the read position.
   const std::size_t n = run.size();
-  std::size_t i = 1;
-  while (i < n && !(run[i] == u' ' && run[i - 1] == u' ')) ++i;
-  if (i >= n) return;
+  std::size_t i = FindRepeatedUnit(run, u' ');
+  if (i == npos) return;
   std::size_t w = i;
   for (++i; i < n; ++i)
     if (!(run[i] == u' ' && run[w - 1] == u' ')) run[w++] = run[i];
@@ -305,11 +304,8 @@ void EscapeRun(Text& run) {
   // starts with "&": a run without one (most runs) goes through that table
   // or those passes unchanged. Neither the escapes nor the numeric
   // references write an "&", so one look at the run decides for all.
-  bool escapes = false, references = false;
-  for (const char16_t c : run) {
-    escapes |= c == u'\\' || c == u'{' || c == u'}';
-    references |= c == u'&';
-  }
+  const unsigned found = UnitsIn(run, {u'\\', u'{', u'}', u'&'});
+  const bool escapes = (found & 7) != 0, references = (found & 8) != 0;
   if (escapes)
     for (const Rule& rule : kEscapes) SkipOnError([&] { ApplyRule(run, rule); });
   if (!references) return;

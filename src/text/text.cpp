@@ -470,6 +470,49 @@ std::size_t FindLastUnit(TextView text, char16_t unit, std::size_t from,
   return TextView::npos;
 }
 
+unsigned UnitsIn(TextView s, const std::array<char16_t, 4>& units) noexcept {
+  const char16_t* data = s.data();
+  const std::size_t n = s.size();
+  std::size_t i = 0;
+  unsigned found = 0;
+#if defined(__SSE2__)
+  __m128i want[4], seen[4];
+  for (std::size_t k = 0; k < 4; ++k) {
+    want[k] = _mm_set1_epi16(static_cast<short>(units[k]));
+    seen[k] = _mm_setzero_si128();
+  }
+  for (; i + 8 <= n; i += 8) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i));
+    for (std::size_t k = 0; k < 4; ++k) seen[k] = _mm_or_si128(seen[k], _mm_cmpeq_epi16(v, want[k]));
+  }
+  for (std::size_t k = 0; k < 4; ++k)
+    if (_mm_movemask_epi8(seen[k]) != 0) found |= 1u << k;
+#endif
+  for (; i < n; ++i)
+    for (std::size_t k = 0; k < 4; ++k)
+      if (data[i] == units[k]) found |= 1u << k;
+  return found;
+}
+
+std::size_t FindRepeatedUnit(TextView s, char16_t unit) noexcept {
+  const char16_t* data = s.data();
+  const std::size_t n = s.size();
+  std::size_t i = 1;
+#if defined(__SSE2__)
+  // Units i to i + 7 against the units before them.
+  const __m128i u = _mm_set1_epi16(static_cast<short>(unit));
+  for (; i + 8 <= n; i += 8) {
+    const __m128i here = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i));
+    const __m128i before = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i - 1));
+    const int mask = _mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi16(here, u), _mm_cmpeq_epi16(before, u)));
+    if (mask != 0) return i + static_cast<std::size_t>(std::countr_zero(static_cast<unsigned>(mask))) / 2;
+  }
+#endif
+  for (; i < n; ++i)
+    if (data[i] == unit && data[i - 1] == unit) return i;
+  return TextView::npos;
+}
+
 void EraseUnits(Text& s, char16_t a, char16_t b) noexcept {
   char16_t* data = s.data();
   const std::size_t n = s.size();
@@ -504,11 +547,32 @@ Pos InStr(Pos start, TextView text, TextView find, Compare cmp) {
   return at == TextView::npos ? 0 : static_cast<Pos>(at) + 1;
 }
 
+namespace {
+
+Pos CountUnit(TextView text, char16_t unit) noexcept {
+  const char16_t* data = text.data();
+  const std::size_t n = text.size();
+  std::size_t i = 0;
+  Pos count = 0;
+#if defined(__SSE2__)
+  // Each matching unit sets two bits of the mask.
+  const __m128i u = _mm_set1_epi16(static_cast<short>(unit));
+  for (; i + 8 <= n; i += 8) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i));
+    count += std::popcount(static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi16(v, u)))) / 2;
+  }
+#endif
+  for (; i < n; ++i) count += data[i] == unit;
+  return count;
+}
+
+}  // namespace
+
 Pos CountOccurrences(TextView text, TextView find, Compare cmp) {
   if (text.empty() || find.empty()) return 0;
   if (find.size() == 1) {
     // Every unit that matches is an occurrence: one pass counts them.
-    if (cmp == Compare::Binary) return std::count(text.begin(), text.end(), find.front());
+    if (cmp == Compare::Binary) return CountUnit(text, find.front());
     const auto& t = Tables();
     const char16_t unit = t.lower[find.front()];
     return std::count_if(text.begin(), text.end(), [&](char16_t c) { return t.lower[c] == unit; });

@@ -12,6 +12,7 @@
 
 #include <skeinlet/convert.hpp>
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -113,6 +114,15 @@ std::size_t FindIndex(TextView text, TextView find, std::size_t from,
 // where it has one.
 std::size_t FindLastUnit(TextView text, char16_t unit, std::size_t from,
                          std::size_t end) noexcept;
+
+// Which of `units` occur in `s`: bit k is set when units[k] does (an exact
+// comparison), in one pass of eight units at a time where the processor
+// can.
+unsigned UnitsIn(TextView s, const std::array<char16_t, 4>& units) noexcept;
+
+// The first index i >= 1 with s[i - 1] and s[i] both `unit`, or
+// TextView::npos.
+std::size_t FindRepeatedUnit(TextView s, char16_t unit) noexcept;
 
 // Removes every `a` and every `b` from `s`, keeping the order of the rest:
 // std::erase_if with the two units, eight units at a time where the

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <cstdint>
 #include <random>
 
@@ -224,6 +226,36 @@ TEST(Searching, FindLastUnitPassesOverUnitsThatShareAByte) {
   EXPECT_EQ(FindLastUnit(u"a\"b\"", u'"', 0, 99), 3u) << "end past the text";
   EXPECT_EQ(FindLastUnit(u"\"ab", u'"', 1, 3), TextView::npos);
   EXPECT_EQ(FindLastUnit(u"\"ab", u'"', 2, 1), TextView::npos) << "empty range";
+}
+
+TEST(Searching, BlockScansAgreeWithPlainLoops) {
+  // UnitsIn, FindRepeatedUnit and the one-unit CountOccurrences read eight
+  // units at a time: random texts around the block size, the units sought
+  // sparse or dense, with units that share a byte with them.
+  const char16_t pool[] = {u' ', u'&', u'{', u'\\', u'x', u'\u2020', u'\u2600', u'\u0126'};
+  const std::array<char16_t, 4> sought = {u'\\', u'{', u'}', u'&'};
+  std::mt19937 rng(17);
+  for (int round = 0; round < 5000; ++round) {
+    Text t(rng() % 40, u'x');
+    const unsigned density = 1 + rng() % 5;
+    for (char16_t& c : t)
+      if (rng() % density == 0) c = pool[rng() % std::size(pool)];
+    unsigned found = 0;
+    for (const char16_t c : t)
+      for (std::size_t k = 0; k < sought.size(); ++k)
+        if (c == sought[k]) found |= 1u << k;
+    ASSERT_EQ(UnitsIn(t, sought), found) << round;
+    std::size_t repeated = TextView::npos;
+    for (std::size_t i = 1; i < t.size(); ++i)
+      if (t[i] == u' ' && t[i - 1] == u' ') {
+        repeated = i;
+        break;
+      }
+    ASSERT_EQ(FindRepeatedUnit(t, u' '), repeated) << round;
+    ASSERT_EQ(CountOccurrences(t, u" ", Compare::Binary),
+              static_cast<Pos>(std::count(t.begin(), t.end(), u' ')))
+        << round;
+  }
 }
 
 TEST(Replacing, EraseUnitsKeepsEveryOtherUnitInOrder) {
