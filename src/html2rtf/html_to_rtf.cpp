@@ -6,6 +6,7 @@
 #include "text/numeric.hpp"
 #include "text/rules.hpp"
 
+#include <algorithm>
 #include <cstdint>
 #include <iterator>
 #include <vector>
@@ -364,7 +365,8 @@ bool RowPasses(const TagRow& row, TextView tag) {
     case TagTest::ContainsAny:
       // Every "contains" text of the table ends in "=" or ":", so a tag
       // with neither contains none of them.
-      if (tag.find_first_of(u"=:") == TextView::npos) return false;
+      if (std::none_of(tag.begin(), tag.end(), [](char16_t c) { return c == u'=' || c == u':'; }))
+        return false;
       for (const TextView t : {row.First, row.Second, row.Third})
         if (!t.empty() && tag.find(t) != TextView::npos) return true;
       return false;
