@@ -253,26 +253,37 @@ ScanWidth SetScanWidth(ScanWidth width) noexcept {
 const char16_t* BuildLowerTable() noexcept { return Tables().lower.data(); }
 char16_t UpperUnit(char16_t c) noexcept { return Tables().upper[c]; }
 
-void LowerUnits(const char16_t* from, std::size_t count, char16_t* to) noexcept {
-  const char16_t* lower = Tables().lower.data();
+namespace {
+
+// Maps `count` units through `table`; eight at a time while they are ASCII,
+// where only the 26 letters from `first` change, each by `delta`.
+void MapUnits(const char16_t* from, std::size_t count, char16_t* to, const char16_t* table,
+              char16_t first, short delta) noexcept {
   std::size_t i = 0;
 #if defined(__SSE2__)
-  // Eight units at a time while they are ASCII: 'A' to 'Z' gain 0x20.
   const __m128i notAscii = _mm_set1_epi16(static_cast<short>(0xFF80));
   const __m128i zero = _mm_setzero_si128();
-  const __m128i beforeA = _mm_set1_epi16('A' - 1), afterZ = _mm_set1_epi16('Z' + 1);
-  const __m128i bit5 = _mm_set1_epi16(0x20);
+  const __m128i before = _mm_set1_epi16(static_cast<short>(first - 1));
+  const __m128i after = _mm_set1_epi16(static_cast<short>(first + 26));
+  const __m128i change = _mm_set1_epi16(delta);
   for (; i + 8 <= count; i += 8) {
     const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + i));
     if (_mm_movemask_epi8(_mm_cmpeq_epi16(_mm_and_si128(v, notAscii), zero)) != 0xFFFF) {
-      for (std::size_t k = i; k < i + 8; ++k) to[k] = lower[from[k]];
+      for (std::size_t k = i; k < i + 8; ++k) to[k] = table[from[k]];
       continue;
     }
-    const __m128i upper = _mm_and_si128(_mm_cmpgt_epi16(v, beforeA), _mm_cmplt_epi16(v, afterZ));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(to + i), _mm_add_epi16(v, _mm_and_si128(upper, bit5)));
+    const __m128i letter = _mm_and_si128(_mm_cmpgt_epi16(v, before), _mm_cmplt_epi16(v, after));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(to + i), _mm_add_epi16(v, _mm_and_si128(letter, change)));
   }
 #endif
-  for (; i < count; ++i) to[i] = lower[from[i]];
+  for (; i < count; ++i) to[i] = table[from[i]];
+}
+
+}  // namespace
+
+void LowerUnits(const char16_t* from, std::size_t count, char16_t* to) noexcept {
+  // 'A' to 'Z' gain 0x20.
+  MapUnits(from, count, to, Tables().lower.data(), u'A', 0x20);
 }
 
 Text LCase(TextView s) {
@@ -288,28 +299,9 @@ Text UCase(TextView s) {
 }
 
 void UCaseInto(TextView s, Text& out) {
-  const char16_t* upper = Tables().upper.data();
   out.resize(s.size());
-  const char16_t* from = s.data();
-  char16_t* to = out.data();
-  std::size_t i = 0;
-#if defined(__SSE2__)
-  // Eight units at a time while they are ASCII: 'a' to 'z' lose 0x20.
-  const __m128i notAscii = _mm_set1_epi16(static_cast<short>(0xFF80));
-  const __m128i zero = _mm_setzero_si128();
-  const __m128i beforeA = _mm_set1_epi16('a' - 1), afterZ = _mm_set1_epi16('z' + 1);
-  const __m128i bit5 = _mm_set1_epi16(0x20);
-  for (; i + 8 <= s.size(); i += 8) {
-    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + i));
-    if (_mm_movemask_epi8(_mm_cmpeq_epi16(_mm_and_si128(v, notAscii), zero)) != 0xFFFF) {
-      for (std::size_t k = i; k < i + 8; ++k) to[k] = upper[from[k]];
-      continue;
-    }
-    const __m128i lower = _mm_and_si128(_mm_cmpgt_epi16(v, beforeA), _mm_cmplt_epi16(v, afterZ));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(to + i), _mm_sub_epi16(v, _mm_and_si128(lower, bit5)));
-  }
-#endif
-  for (; i < s.size(); ++i) to[i] = upper[from[i]];
+  // 'a' to 'z' lose 0x20.
+  MapUnits(s.data(), s.size(), out.data(), Tables().upper.data(), u'a', -0x20);
 }
 
 bool EqualsUpper(TextView s, TextView upper) noexcept {
