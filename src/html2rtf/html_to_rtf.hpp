@@ -28,6 +28,11 @@
 
 namespace skeinlet::detail {
 
+// A unit of a tag, attribute or entity name: an ASCII letter or digit.
+constexpr bool IsNameUnit(char16_t c) noexcept {
+  return (c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z');
+}
+
 // --- The driver ---
 
 Text ConvertHtmlToRtf(Text& html, Text& styleFolder, Text& imageFolder,

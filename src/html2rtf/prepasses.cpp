@@ -15,11 +15,6 @@ namespace skeinlet::detail {
 namespace extent {
 namespace {
 
-bool IsNameUnit(char16_t c) noexcept {
-  return (c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'Z') ||
-         (c >= u'a' && c <= u'z');
-}
-
 // Whether `text` holds `mark` (upper case, e.g. u"</TD") at 1-based `p`,
 // followed by something that cannot continue a tag name.
 bool TagAt(TextView text, Pos p, TextView mark) noexcept {

@@ -188,9 +188,6 @@ void ReadStyleSheets(Text& html, const Text& styleFolder) {
 
 namespace {
 
-bool IsNameUnit(char16_t c) noexcept {
-  return (c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z');
-}
 bool IsSelectorUnit(char16_t c) noexcept { return IsNameUnit(c) || c == u'-' || c == u'_'; }
 
 std::vector<Text> Words(const Text& value) {

@@ -168,10 +168,6 @@ constexpr Rule kNamedEntities[] = {
 
 constexpr std::size_t npos = TextView::npos;
 
-constexpr bool IsNameUnit(char16_t c) {
-  return (c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z');
-}
-
 // Every find of kNamedEntities is "&", a name of ASCII letters and digits,
 // and ";", searched for exactly, every occurrence. No replacement holds "&"
 // or ";", and each holds a unit that no name does. So a find can match only
