@@ -8,6 +8,7 @@
 
 #include "text/text.hpp"
 
+#include <array>
 #include <cstdint>
 #include <vector>
 
@@ -61,6 +62,18 @@ struct LinkEntries {
   bool anyEmpty = false;
   std::vector<std::uint16_t> bucketOf;  // first unit -> bucket number + 1
   std::vector<std::vector<std::uint16_t>> buckets;  // entry indices, in order
+
+  // Each entry's anchor: a unit of it that is seldom in text (not a letter,
+  // a digit or a blank where it has one), so that a scan can look for at
+  // most four units and try only the entries anchored there. Empty when
+  // the entries need more than four.
+  struct Anchored {
+    std::uint16_t entry;
+    std::uint16_t offset;  // of the anchor in the entry
+  };
+  std::array<char16_t, 4> anchorUnits{};
+  std::vector<std::vector<Anchored>> anchored;  // per anchor unit, in entry order
+  std::size_t longestOffset = 0;
 };
 
 class LinkScanText {
@@ -102,6 +115,9 @@ class LinkScanText {
   // occurs in lc, and the first such entry; npos when none.
   std::size_t ScanEntries(std::size_t from, std::size_t below,
                           const LinkEntries& entries,
+                          std::size_t& which) const noexcept;
+  // ScanEntries through the entries' anchors.
+  std::size_t ScanAnchors(std::size_t from, std::size_t below, const LinkEntries& entries,
                           std::size_t& which) const noexcept;
   // The same for one entry.
   std::size_t ScanEntry(std::size_t from, std::size_t below,

@@ -120,6 +120,32 @@ LinkEntries::LinkEntries(std::vector<Text> entries)
     }
     buckets[b - 1].push_back(static_cast<std::uint16_t>(k));
   }
+  // Anchors: the first unit of each entry that is neither a letter, a digit
+  // nor a blank, else its first unit.
+  auto common = [](char16_t c) {
+    return c == u' ' || (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'z') ||
+           (c >= u'A' && c <= u'Z');
+  };
+  std::size_t units = 0;
+  std::vector<std::vector<Anchored>> found;
+  for (std::size_t k = 0; k < items.size() && !anyEmpty; ++k) {
+    const TextView entry = items[k];
+    std::size_t offset = 0;
+    while (offset < entry.size() && common(entry[offset])) ++offset;
+    if (offset == entry.size()) offset = 0;
+    std::size_t slot = 0;
+    while (slot < units && anchorUnits[slot] != entry[offset]) ++slot;
+    if (slot == units) {
+      if (units == anchorUnits.size()) return;  // more than four: no anchors
+      anchorUnits[units++] = entry[offset];
+      found.emplace_back();
+    }
+    found[slot].push_back({static_cast<std::uint16_t>(k), static_cast<std::uint16_t>(offset)});
+    longestOffset = std::max(longestOffset, offset);
+  }
+  if (units == 0) return;
+  for (std::size_t slot = units; slot < anchorUnits.size(); ++slot) anchorUnits[slot] = anchorUnits[0];
+  anchored = std::move(found);
 }
 
 bool LinkEntries::HasUnit(char16_t c) const noexcept {
@@ -239,6 +265,7 @@ std::size_t LinkScanText::ScanEntries(std::size_t from, std::size_t below,
                                       std::size_t& which) const noexcept {
   const std::size_t len = static_cast<std::size_t>(Length());
   below = std::min(below, len);
+  if (!entries.anchored.empty()) return ScanAnchors(from, below, entries, which);
   for (std::size_t i = from; i < below; ++i) {
     const std::uint16_t b = entries.bucketOf[lower_[Index(i)]];
     if (b == 0) continue;
@@ -250,6 +277,48 @@ std::size_t LinkScanText::ScanEntries(std::size_t from, std::size_t below,
     }
   }
   return TextView::npos;
+}
+
+std::size_t LinkScanText::ScanAnchors(std::size_t from, std::size_t below,
+                                      const LinkEntries& entries,
+                                      std::size_t& which) const noexcept {
+  // Every match starting at i has its entry's anchor at i + offset, so the
+  // anchors from `from` on find them all. The earliest start wins, and at
+  // one start the first entry; once a match is known, no anchor more than
+  // the longest offset past its start can begin an earlier one.
+  if (from >= below) return TextView::npos;
+  const std::size_t len = static_cast<std::size_t>(Length());
+  std::size_t best = TextView::npos, bestEntry = 0;
+  std::size_t limit = std::min(len, below + entries.longestOffset);
+  // The logical positions [from, limit) lie in two stretches of lower_,
+  // before the gap and after it.
+  for (const bool afterGap : {false, true}) {
+    const std::size_t begin = afterGap ? std::max(from, gapBegin_) : from;
+    const std::size_t end = afterGap ? limit : std::min(limit, gapBegin_);
+    if (begin >= end) continue;
+    const std::size_t shift = afterGap ? GapLength() : 0;
+    const TextView stretch(lower_.data(), end + shift);
+    for (std::size_t at = begin + shift;; ++at) {
+      at = FindAnyUnit(stretch, at, entries.anchorUnits);
+      if (at == TextView::npos || at - shift >= limit) break;
+      const std::size_t p = at - shift;
+      std::size_t slot = 0;
+      while (entries.anchorUnits[slot] != stretch[at]) ++slot;
+      for (const LinkEntries::Anchored& a : entries.anchored[slot]) {
+        if (a.offset > p - from) continue;
+        const std::size_t i = p - a.offset;
+        if (i >= below) continue;
+        if (best != TextView::npos && (i > best || (i == best && a.entry >= bestEntry))) continue;
+        if (LowerMatchesAt(i, entries.items[a.entry])) {
+          best = i;
+          bestEntry = a.entry;
+          limit = std::min(limit, best + entries.longestOffset + 1);
+        }
+      }
+    }
+  }
+  if (best != TextView::npos) which = bestEntry;
+  return best;
 }
 
 std::size_t LinkScanText::ScanEntry(std::size_t from, std::size_t below,

@@ -120,6 +120,12 @@ std::size_t FindLastUnit(TextView text, char16_t unit, std::size_t from,
 // can.
 unsigned UnitsIn(TextView s, const std::array<char16_t, 4>& units) noexcept;
 
+// The index of the first of `units` in s[from, s.size()), or
+// TextView::npos (an exact comparison), eight units at a time where the
+// processor can. A set of fewer than four repeats one of its units.
+std::size_t FindAnyUnit(TextView s, std::size_t from,
+                        const std::array<char16_t, 4>& units) noexcept;
+
 // The first index i >= 1 with s[i - 1] and s[i] both `unit`, or
 // TextView::npos.
 std::size_t FindRepeatedUnit(TextView s, char16_t unit) noexcept;

@@ -230,6 +230,10 @@ TEST(LinkScanText, EditsAgreeWithPlainCopy) {
   Text start;
   for (int i = 0; i < 3000; ++i) start += static_cast<char16_t>(u"aB@.\\ &Lt;\u00C9"[rng() % 10]);
   LinkScanText plain(start, LinkScanMode::Plain), edit(start, LinkScanMode::Edit);
+  const LinkEntries entries(
+      {u"b.", u"xx&lt;", u"ba@", u"\\\\", u". a", u"&lt;", u"b.a"});
+  ASSERT_FALSE(entries.anchored.empty());
+  int hits = 0;
   for (int step = 0; step < 3000; ++step) {
     const Pos len = plain.Length();
     const Pos keep = static_cast<Pos>(rng() % static_cast<unsigned>(len + 3));
@@ -244,7 +248,22 @@ TEST(LinkScanText, EditsAgreeWithPlainCopy) {
     ASSERT_EQ(edit.LowerChar(at), plain.LowerChar(at));
     ASSERT_EQ(edit.Find(at, u"&lt;"), plain.Find(at, u"&lt;"));
     ASSERT_EQ(edit.Find(at, u"x&"), plain.Find(at, u"x&"));
+    // The earliest of several entries, looked for through their anchors
+    // (".", "&", "@" and "\\") in the edit buffer and entry by entry in
+    // the plain copy, below the end or a nearer bound; the last two entries
+    // start where earlier ones do.
+    for (const bool after : {false, true}) {
+      const Pos below = rng() % 2 ? plain.Length() : at + static_cast<Pos>(rng() % 40);
+      Pos bestPlain = below, bestEdit = below;
+      Text prefixPlain, prefixEdit;
+      plain.EarliestPrefix(at, entries, after, bestPlain, prefixPlain);
+      edit.EarliestPrefix(at, entries, after, bestEdit, prefixEdit);
+      ASSERT_EQ(bestEdit, bestPlain) << step;
+      ASSERT_EQ(prefixEdit, prefixPlain) << step;
+      hits += prefixPlain.empty() ? 0 : 1;
+    }
   }
+  EXPECT_GT(hits, 3000);
   EXPECT_EQ(plain.CutLower(1, 4), LCase(plain.Cut(1, 4)));
   EXPECT_THROW(plain.Splice(-1, u"", 1), Error);
   EXPECT_THROW(edit.Cut(0, 1), Error);

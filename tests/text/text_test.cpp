@@ -229,7 +229,7 @@ TEST(Searching, FindLastUnitPassesOverUnitsThatShareAByte) {
 }
 
 TEST(Searching, BlockScansAgreeWithPlainLoops) {
-  // UnitsIn, FindRepeatedUnit and the one-unit CountOccurrences read eight
+  // UnitsIn, FindAnyUnit, FindRepeatedUnit and the one-unit CountOccurrences read eight
   // units at a time: random texts around the block size, the units sought
   // sparse or dense, with units that share a byte with them.
   const char16_t pool[] = {u' ', u'&', u'{', u'\\', u'x', u'\u2020', u'\u2600', u'\u0126'};
@@ -245,6 +245,12 @@ TEST(Searching, BlockScansAgreeWithPlainLoops) {
       for (std::size_t k = 0; k < sought.size(); ++k)
         if (c == sought[k]) found |= 1u << k;
     ASSERT_EQ(UnitsIn(t, sought), found) << round;
+    const std::size_t from = t.empty() ? 0 : rng() % (t.size() + 1);
+    const auto any = std::find_first_of(t.begin() + static_cast<std::ptrdiff_t>(from), t.end(),
+                                        sought.begin(), sought.end());
+    ASSERT_EQ(FindAnyUnit(t, from, sought),
+              any == t.end() ? TextView::npos : static_cast<std::size_t>(any - t.begin()))
+        << round;
     std::size_t repeated = TextView::npos;
     for (std::size_t i = 1; i < t.size(); ++i)
       if (t[i] == u' ' && t[i - 1] == u' ') {
