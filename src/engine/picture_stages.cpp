@@ -25,18 +25,27 @@ void Stage05FirstCleanup(EngineCall& call) { call.Html.Apply(kFirstCleanup); }
 void Stage06Links(EngineCall& call) {
   // Most documents hold no address to link: their index stays.
   call.Html.EditReporting([&](Text& html) {
+    // Both scans search one working copy. Should either fail, the text is
+    // what the copy holds by then.
+    LinkScanText doc(std::move(html), LinkScanMode::Edit);
     bool changed = false;
-    if (LCase(call.Links) == u"yes") {
-      BuildLinkPrefixes();
-      BuildLinkTerminators();
-      changed |= LinkEmailAddresses(html);
-      changed |= LinkWebAddresses(html);
-    } else {
-      BuildWrappedLinkPrefixes();
-      BuildWrappedLinkTerminators();
-      changed |= LinkWrappedAddresses(html);
-      changed |= LinkWrappedAddresses(html);
+    try {
+      if (LCase(call.Links) == u"yes") {
+        BuildLinkPrefixes();
+        BuildLinkTerminators();
+        changed |= LinkEmailAddresses(doc);
+        changed |= LinkWebAddresses(doc);
+      } else {
+        BuildWrappedLinkPrefixes();
+        BuildWrappedLinkTerminators();
+        changed |= LinkWrappedAddresses(doc);
+        changed |= LinkWrappedAddresses(doc);
+      }
+    } catch (...) {
+      html = doc.Take();
+      throw;
     }
+    html = doc.Take();
     return changed;
   });
 }

@@ -166,6 +166,13 @@ Text ValidateEmail(TextView candidate) {
 bool LinkEmailAddresses(Text& html) { return LinkEmailAddresses(html, LinkScanMode::Edit); }
 
 bool LinkEmailAddresses(Text& html, LinkScanMode mode) {
+  LinkScanText doc(std::move(html), mode);
+  const bool changed = LinkEmailAddresses(doc);
+  html = doc.Take();
+  return changed;
+}
+
+bool LinkEmailAddresses(LinkScanText& doc) {
   ConversionState& state = State();
   std::vector<Text> terms;
   if (state.LinkTerminators.Dimensioned())
@@ -175,15 +182,12 @@ bool LinkEmailAddresses(Text& html, LinkScanMode mode) {
   const LinkEntries terminators(std::move(terms));
   state.FoundMail.Redim(0, kFoundSlots);
 
-  LinkScanText doc(std::move(html), mode);
+  const std::size_t splices = doc.Splices();
   Pos n = 1, at = 0, end = 0, first = 0, p = 0;
   Text prev, candidate, addr, anchor;
 
   at = doc.Find(1, u"@");
-  if (at == 0) {
-    html = doc.Take();
-    return false;
-  }
+  if (at == 0) return false;
   end = doc.Length();
 
   for (;;) {
@@ -233,9 +237,7 @@ bool LinkEmailAddresses(Text& html, LinkScanMode mode) {
     if (at == 0 || at > doc.Length() - 4) break;
     end = doc.Length();
   }
-  const bool spliced = doc.Spliced();
-  html = doc.Take();
-  return spliced;
+  return doc.Splices() > splices;
 }
 
 }  // namespace skeinlet::detail

@@ -100,8 +100,8 @@ class LinkScanText {
 
   // html = Left(html, keep) & insert & Mid(html, resume); lc follows.
   void Splice(Pos keep, TextView insert, Pos resume);
-  // Whether a splice was made.
-  bool Spliced() const noexcept { return spliced_; }
+  // How many splices were made.
+  std::size_t Splices() const noexcept { return splices_; }
 
   Text Take();
 
@@ -130,7 +130,14 @@ class LinkScanText {
   Text lower_;  // lc, with the same gap
   std::size_t gapBegin_ = 0;
   std::size_t gapEnd_ = 0;
-  bool spliced_ = false;
+  std::size_t splices_ = 0;
 };
+
+// The scans on a working copy made once: Stage 6 runs its two scans on
+// one, so that the text is taken in and lower-cased once. Each returns
+// whether it changed the text.
+bool LinkWebAddresses(LinkScanText& doc);
+bool LinkWrappedAddresses(LinkScanText& doc);
+bool LinkEmailAddresses(LinkScanText& doc);
 
 }  // namespace skeinlet::detail

@@ -427,10 +427,10 @@ void LinkScanText::Splice(Pos keep, TextView insert, Pos resume) {
     html += insert;
     html += Cut(right + 1, len - right);
     *this = LinkScanText(std::move(html), mode_);
-    spliced_ = true;
+    ++splices_;
     return;
   }
-  spliced_ = true;
+  ++splices_;
   MoveGap(static_cast<std::size_t>(left));
   gapEnd_ += static_cast<std::size_t>(right - left);
   Reserve(insert.size());
@@ -481,6 +481,13 @@ std::vector<Text> WithoutBackslash(const std::vector<Text>& entries) {
 bool LinkWebAddresses(Text& html) { return LinkWebAddresses(html, LinkScanMode::Edit); }
 
 bool LinkWebAddresses(Text& html, LinkScanMode mode) {
+  LinkScanText doc(std::move(html), mode);
+  const bool changed = LinkWebAddresses(doc);
+  html = doc.Take();
+  return changed;
+}
+
+bool LinkWebAddresses(LinkScanText& doc) {
   ConversionState& state = State();
   const LinkEntries prefixes(Entries(state.LinkPrefixes, UpperBound(state.LinkPrefixes)));
   const std::vector<Text> terms =
@@ -489,7 +496,7 @@ bool LinkWebAddresses(Text& html, LinkScanMode mode) {
   const LinkEntries pathTerminators(WithoutBackslash(terms));
   state.FoundLinks.Redim(0, kFoundSlots);
 
-  LinkScanText doc(std::move(html), mode);
+  const std::size_t splices = doc.Splices();
   Pos n = 1, start = 1, best = doc.Length(), end = 0;
   Text prev, anchor, prefix, found, candidate;
 
@@ -559,14 +566,19 @@ bool LinkWebAddresses(Text& html, LinkScanMode mode) {
     if (best > doc.Length() - 4) break;
     best = doc.Length();
   }
-  const bool spliced = doc.Spliced();
-  html = doc.Take();
-  return spliced;
+  return doc.Splices() > splices;
 }
 
 bool LinkWrappedAddresses(Text& html) { return LinkWrappedAddresses(html, LinkScanMode::Edit); }
 
 bool LinkWrappedAddresses(Text& html, LinkScanMode mode) {
+  LinkScanText doc(std::move(html), mode);
+  const bool changed = LinkWrappedAddresses(doc);
+  html = doc.Take();
+  return changed;
+}
+
+bool LinkWrappedAddresses(LinkScanText& doc) {
   ConversionState& state = State();
   const LinkEntries prefixes(Entries(state.LinkPrefixes, UpperBound(state.LinkPrefixes)));
   const std::vector<Text> terms =
@@ -575,7 +587,7 @@ bool LinkWrappedAddresses(Text& html, LinkScanMode mode) {
   const LinkEntries pathTerminators(WithoutBackslash(terms));
   state.FoundLinks.Redim(0, kFoundSlots);
 
-  LinkScanText doc(std::move(html), mode);
+  const std::size_t splices = doc.Splices();
   Pos n = 1, start = 1, best = doc.Length(), end = 0;
   Text anchor, prefix, found, candidate;
 
@@ -627,9 +639,7 @@ bool LinkWrappedAddresses(Text& html, LinkScanMode mode) {
     if (best > doc.Length() - 4) break;
     best = doc.Length();
   }
-  const bool spliced = doc.Spliced();
-  html = doc.Take();
-  return spliced;
+  return doc.Splices() > splices;
 }
 
 }  // namespace skeinlet::detail

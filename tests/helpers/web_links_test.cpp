@@ -218,6 +218,14 @@ TEST(LinkScans, EditBufferMatchesPlainCopyOnGeneratedDocuments) {
     LinkEmailAddresses(edit, LinkScanMode::Edit);
     EXPECT_EQ(edit, plain);
     anchors += CountOccurrences(edit, u"<a href", Compare::Binary);
+    // Stage 6's two scans on one working copy, its gap left where the
+    // e-mail scan put it, against the same scans each on its own copy.
+    Text apart = plain;
+    const bool webApart = LinkWebAddresses(apart, LinkScanMode::Plain);
+    LinkScanText shared(doc, LinkScanMode::Edit);
+    EXPECT_EQ(LinkEmailAddresses(shared), plain != doc);
+    EXPECT_EQ(LinkWebAddresses(shared), webApart);
+    EXPECT_EQ(shared.Take(), apart);
     if (HasFailure()) break;
   }
   EXPECT_GT(anchors, 4000);
