@@ -31,11 +31,12 @@ unsigned Slot(const char16_t* lower, char16_t a, char16_t b) noexcept {
 // From this length a text is indexed through a byte per slot.
 constexpr std::size_t kByteSetFrom = 16384;
 
-// From this length a text's single units are looked up before a search,
-// once this many searches for one have found nothing: building the set
-// costs about as much as eight such searches.
+// From this length a text's single units beyond ASCII are looked up before
+// a search, once this many searches for one have found nothing: building
+// the set, which skips ASCII eight units at a time, costs about as much as
+// one such search.
 constexpr std::size_t kUnitSetFrom = 16384;
-constexpr std::size_t kVainBeforeUnitSet = 8;
+constexpr std::size_t kVainBeforeUnitSet = 1;
 
 // From this length a search for four units or more is looked up in the
 // text's runs of four instead of its pairs. Building them costs about as
@@ -202,20 +203,42 @@ void IndexedText::AddUnits(TextView piece) noexcept {
   for (const char16_t c : piece) units[lower[c]] = 1;
 }
 
+void IndexedText::BuildUnits() {
+  // Every ASCII unit is taken to occur (a long text holds most of them), so
+  // that a block of eight ASCII units is passed over at once.
+  units_.assign(65536, 0);
+  std::fill_n(units_.begin(), 128, std::uint8_t{1});
+  const char16_t* lower = LowerTable();
+  std::uint8_t* units = units_.data();
+  const char16_t* p = text_.data();
+  const std::size_t n = text_.size();
+  std::size_t i = 0;
+#if defined(__SSE2__)
+  const __m128i notAscii = _mm_set1_epi16(static_cast<short>(0xFF80));
+  const __m128i zero = _mm_setzero_si128();
+  for (; i + 8 <= n; i += 8) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+    if (_mm_movemask_epi8(_mm_cmpeq_epi16(_mm_and_si128(v, notAscii), zero)) == 0xFFFF) continue;
+    for (std::size_t k = i; k < i + 8; ++k) units[lower[p[k]]] = 1;
+  }
+#endif
+  for (; i < n; ++i) units[lower[p[i]]] = 1;
+  unitsBuilt_ = true;
+}
+
 bool IndexedText::MayOccur(TextView find) {
   if (find.size() > text_.size()) return false;
   if (find.empty()) return true;
   if (find.size() == 1) {
     // A short text is searched at once; a long one is first looked up in
-    // its units.
+    // its units beyond ASCII.
     if (text_.size() < kUnitSetFrom) return true;
+    const char16_t lowered = LowerUnit(find.front());
+    if (lowered < 0x80) return true;
     if (!unitsBuilt_) {
       if (vainUnitSearches_ < kVainBeforeUnitSet) return true;
-      units_.assign(65536, 0);
-      AddUnits(text_);
-      unitsBuilt_ = true;
+      BuildUnits();
     }
-    const char16_t lowered = LowerUnit(find.front());
     if (units_[lowered]) return true;
   } else if (find.size() >= 4 && text_.size() >= kQuadsFrom) {
     if (!quadsBuilt_) {

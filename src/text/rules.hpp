@@ -161,6 +161,7 @@ class IndexedText {
     vainUnitSearches_ = 0;
   }
   void AddUnits(TextView piece) noexcept;
+  void BuildUnits();
   // Adds the runs of four that the `length` units written at each of
   // `sites` can have made.
   void AddQuads(std::span<const std::size_t> sites, std::size_t length) noexcept;
@@ -170,10 +171,11 @@ class IndexedText {
   Text& text_;
   PairIndex index_;
   std::vector<std::size_t> sites_;
-  // The lower-cased units of a long text, a byte each, for the searches
-  // for a single unit (which the pairs cannot rule out): built once enough
-  // such searches since the last outside edit have found nothing (a
-  // table of single characters), kept up to date as the pairs are.
+  // The lower-cased units of a long text, a byte each (every ASCII unit
+  // counted in), for the searches for a single unit beyond ASCII (which
+  // the pairs cannot rule out): built once such a search since the last
+  // outside edit has found nothing (a table of single characters), kept
+  // up to date as the pairs are.
   std::vector<std::uint8_t> units_;
   std::size_t vainUnitSearches_ = 0;
   // The runs of four of a long text, for the find texts of four units or

@@ -369,6 +369,19 @@ TEST(IndexedText, ALongTextsUnitsFollowItsChanges) {
   indexed.Apply(kTable);
   EXPECT_EQ(text, expected);
   EXPECT_GT(CountOccurrences(text, u"s", kExact), 6000);
+
+  // The set is built after one vain search, passing over blocks of eight
+  // ASCII units: a lone unit beyond ASCII at any offset of a block, or in
+  // the tail after the last block, is found.
+  for (const std::size_t at : {0u, 7u, 8u, 9u, 15u, 12345u, 19995u, 19999u}) {
+    Text t(20000, u'a');
+    t[at] = u'Œ';
+    IndexedText it(t);
+    EXPECT_EQ(it.Replace(u"ü", u"x"), 0u);
+    EXPECT_FALSE(it.Has(u"é")) << at;
+    EXPECT_TRUE(it.Has(u"œ")) << at;  // its lower case
+    EXPECT_EQ(it.Replace(u"Œ", u"b", kExact), 1u) << at;
+  }
 }
 
 TEST(IndexedText, AnEditReportingNoChangeKeepsTheIndex) {
