@@ -676,23 +676,22 @@ void RemoveControlWords(Text& t) {
     R(t, EscapedBackslashMark, u"\\");
     return;
   }
+  // A control word ends at the first of these after its backslash.
+  constexpr std::array<char16_t, 5> kWordEnds = {u' ', u'}', u'\r', u'\n', u'<'};
   Text out;
   out.reserve(t.size());
   std::size_t i = 0;
   for (bool first = true; i < t.size(); first = false) {
-    const std::size_t slash = first ? firstSlash : t.find(u'\\', i);
+    const std::size_t slash = first ? firstSlash : FindIndex(t, kSlash, i, Compare::Binary);
     if (slash == TextView::npos) {
       out.append(t, i, Text::npos);
       break;
     }
     out.append(t, i, slash - i);
-    std::size_t end = slash + 1;
-    while (end < t.size() && t[end] != u' ' && t[end] != u'}' && t[end] != u'\r' &&
-           t[end] != u'\n' && t[end] != u'<')
-      ++end;
-    if (end >= t.size()) break;  // no terminator: the text ends here
+    const std::size_t end = FindAnyUnit(t, slash + 1, kWordEnds);
+    if (end == TextView::npos) break;  // no terminator: the text ends here
     const TextView word = TextView(t).substr(slash, end - slash);
-    if (word.find(u"\\u") != TextView::npos) {
+    if (FindIndex(word, u"\\u", 0, Compare::Binary) != TextView::npos) {
       // A Unicode escape becomes a numeric character reference.
       Text ref(word);
       R(ref, u"?\\u", u";&#");

@@ -486,26 +486,29 @@ unsigned UnitsIn(TextView s, const std::array<char16_t, 4>& units) noexcept {
   return found;
 }
 
+template <std::size_t N>
 std::size_t FindAnyUnit(TextView s, std::size_t from,
-                        const std::array<char16_t, 4>& units) noexcept {
+                        const std::array<char16_t, N>& units) noexcept {
   const char16_t* data = s.data();
   const std::size_t n = s.size();
   std::size_t i = from;
 #if defined(__SSE2__)
-  __m128i want[4];
-  for (std::size_t k = 0; k < 4; ++k) want[k] = _mm_set1_epi16(static_cast<short>(units[k]));
+  __m128i want[N];
+  for (std::size_t k = 0; k < N; ++k) want[k] = _mm_set1_epi16(static_cast<short>(units[k]));
   for (; i + 8 <= n; i += 8) {
     const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i));
-    const __m128i hit = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi16(v, want[0]), _mm_cmpeq_epi16(v, want[1])),
-                                     _mm_or_si128(_mm_cmpeq_epi16(v, want[2]), _mm_cmpeq_epi16(v, want[3])));
+    __m128i hit = _mm_cmpeq_epi16(v, want[0]);
+    for (std::size_t k = 1; k < N; ++k) hit = _mm_or_si128(hit, _mm_cmpeq_epi16(v, want[k]));
     const int mask = _mm_movemask_epi8(hit);
     if (mask != 0) return i + static_cast<std::size_t>(std::countr_zero(static_cast<unsigned>(mask))) / 2;
   }
 #endif
   for (; i < n; ++i)
-    if (data[i] == units[0] || data[i] == units[1] || data[i] == units[2] || data[i] == units[3]) return i;
+    if (std::find(units.begin(), units.end(), data[i]) != units.end()) return i;
   return TextView::npos;
 }
+template std::size_t FindAnyUnit<4>(TextView, std::size_t, const std::array<char16_t, 4>&) noexcept;
+template std::size_t FindAnyUnit<5>(TextView, std::size_t, const std::array<char16_t, 5>&) noexcept;
 
 std::size_t FindRepeatedUnit(TextView s, char16_t unit) noexcept {
   const char16_t* data = s.data();

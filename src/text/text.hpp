@@ -122,9 +122,11 @@ unsigned UnitsIn(TextView s, const std::array<char16_t, 4>& units) noexcept;
 
 // The index of the first of `units` in s[from, s.size()), or
 // TextView::npos (an exact comparison), eight units at a time where the
-// processor can. A set of fewer than four repeats one of its units.
+// processor can. Made for four and for five units; a smaller set repeats
+// one of its units.
+template <std::size_t N>
 std::size_t FindAnyUnit(TextView s, std::size_t from,
-                        const std::array<char16_t, 4>& units) noexcept;
+                        const std::array<char16_t, N>& units) noexcept;
 
 // The first index i >= 1 with s[i - 1] and s[i] both `unit`, or
 // TextView::npos.

@@ -229,8 +229,8 @@ TEST(Searching, FindLastUnitPassesOverUnitsThatShareAByte) {
 }
 
 TEST(Searching, BlockScansAgreeWithPlainLoops) {
-  // UnitsIn, FindAnyUnit, FindRepeatedUnit and the one-unit CountOccurrences read eight
-  // units at a time: random texts around the block size, the units sought
+  // UnitsIn, FindAnyUnit, FindRepeatedUnit and the one-unit
+  // CountOccurrences read eight units at a time: random texts around the block size, the units sought
   // sparse or dense, with units that share a byte with them.
   const char16_t pool[] = {u' ', u'&', u'{', u'\\', u'x', u'\u2020', u'\u2600', u'\u0126'};
   const std::array<char16_t, 4> sought = {u'\\', u'{', u'}', u'&'};
@@ -250,6 +250,13 @@ TEST(Searching, BlockScansAgreeWithPlainLoops) {
                                         sought.begin(), sought.end());
     ASSERT_EQ(FindAnyUnit(t, from, sought),
               any == t.end() ? TextView::npos : static_cast<std::size_t>(any - t.begin()))
+        << round;
+    const std::array<char16_t, 5> five = {u' ', u'}', u'\r', u'\n', u'\u2600'};
+    const auto anyOfFive = std::find_first_of(t.begin() + static_cast<std::ptrdiff_t>(from),
+                                              t.end(), five.begin(), five.end());
+    ASSERT_EQ(FindAnyUnit(t, from, five), anyOfFive == t.end()
+                                              ? TextView::npos
+                                              : static_cast<std::size_t>(anyOfFive - t.begin()))
         << round;
     std::size_t repeated = TextView::npos;
     for (std::size_t i = 1; i < t.size(); ++i)
