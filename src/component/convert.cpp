@@ -101,7 +101,7 @@ Text Convert::ConvertRTFPlain(Text& mRTF_Text) {
   SmallDocumentFix(mRTF_Text, kOtherFixLimit);
   detail::RichTextBox rtf1;
   RewriteThrough(rtf1, mRTF_Text);
-  return rtf1.GetText();
+  return rtf1.TakeText();
 }
 
 Text Convert::ConvertNoBody(Text& mRTF_Text, Text& mHTML_Title,

@@ -22,4 +22,10 @@ void RichTextBox::SetText(TextView text) {
 
 Text RichTextBox::GetText() const { return PlainText(doc_, sourceLength_); }
 
+Text RichTextBox::TakeText() {
+  Text text = TakePlainText(doc_, sourceLength_);
+  doc_ = DocumentFromPlainText(u"");
+  return text;
+}
+
 }  // namespace skeinlet::detail

@@ -30,6 +30,8 @@ class RichTextBox {
   // The Text property.
   void SetText(TextView text);
   Text GetText() const;
+  // The Text property, read for the last time: the control is left empty.
+  Text TakeText();
 
   const RtfDocument& document() const noexcept { return doc_; }
 

@@ -129,19 +129,22 @@ struct Field {
   std::vector<Inline> result;   // text and pictures only
 };
 
-// What a picture or a field piece holds besides its format: the one its
-// kind names. Text pieces, most of a document, hold none.
+// What a picture or a field piece holds besides its format: its kind and
+// the one that names. Text pieces, most of a document, hold none.
 struct Embedded {
+  InlineKind kind = InlineKind::Picture;
   Picture picture;
   Field field;
 };
 
+// A piece of a paragraph: 64 bytes, a long document holding hundreds of
+// thousands of them.
 struct Inline {
-  InlineKind kind = InlineKind::Text;
   CharFormat format;
   Text text;                           // Text
   std::unique_ptr<Embedded> embedded;  // Picture, Field
 
+  InlineKind kind() const noexcept { return embedded ? embedded->kind : InlineKind::Text; }
   // An empty one when the piece holds none.
   const Picture& picture() const noexcept { return embedded ? embedded->picture : kNone.picture; }
   const Field& field() const noexcept { return embedded ? embedded->field : kNone.field; }
@@ -151,6 +154,7 @@ struct Inline {
 };
 
 inline const Embedded Inline::kNone{};
+static_assert(sizeof(void*) != 8 || sizeof(Inline) <= 64, "a piece has grown past 64 bytes");
 
 // A value held by many owners at once and never changed in place: a new
 // value is assigned whole. The paragraphs of a document carry a handful of

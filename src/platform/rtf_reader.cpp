@@ -1170,7 +1170,7 @@ void RtfReader::AppendToParagraph(TextView chars) {
       const TextView piece = chars.substr(i, j - i);
       Paragraph& p = story_->paragraph;
       const CharFormat& format = State().chr;
-      if (!noMerge_ && !p.inlines.empty() && p.inlines.back().kind == InlineKind::Text &&
+      if (!noMerge_ && !p.inlines.empty() && p.inlines.back().kind() == InlineKind::Text &&
           p.inlines.back().format == format) {
         p.inlines.back().text.append(piece);
       } else {
@@ -1274,15 +1274,15 @@ void RtfReader::CloseField() {
   auto& inlines = story.paragraph.inlines;
   if (frame.start >= inlines.size()) return;
   for (std::size_t i = frame.start; i < inlines.size(); ++i)
-    if (inlines[i].kind == InlineKind::Field) return;  // keep the inner link
+    if (inlines[i].kind() == InlineKind::Field) return;  // keep the inner link
   auto embedded = std::make_unique<Embedded>();
   Field& field = embedded->field;
   field.instruction = TrimBlanks(frame.instruction);
   for (std::size_t i = frame.start; i < inlines.size(); ++i)
     field.result.push_back(std::move(inlines[i]));
   inlines.resize(frame.start);
+  embedded->kind = InlineKind::Field;
   Inline piece;
-  piece.kind = InlineKind::Field;
   piece.format = field.result.front().format;
   piece.embedded = std::move(embedded);
   inlines.push_back(std::move(piece));
@@ -1293,9 +1293,9 @@ void RtfReader::ClosePicture() {
   pictureDepth_ = 0;
   if (picture_.data.empty()) return;
   Inline piece;
-  piece.kind = InlineKind::Picture;
   piece.format = State().chr;
   piece.embedded = std::make_unique<Embedded>();
+  piece.embedded->kind = InlineKind::Picture;
   piece.embedded->picture = std::move(picture_);
   picture_ = Picture{};
   AppendInline(std::move(piece));

@@ -1,5 +1,9 @@
 #include "platform/rtf_writer.hpp"
 
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
+
 #include "platform/code_page.hpp"
 #include "platform/rtf_reader.hpp"
 
@@ -217,7 +221,7 @@ void RtfWriter::CollectFormat(const CharFormat& format) {
 
 void RtfWriter::CollectParagraph(const Paragraph& p) {
   for (const Inline& piece : p.inlines) {
-    if (piece.kind == InlineKind::Field) {
+    if (piece.kind() == InlineKind::Field) {
       for (const Inline& r : piece.field().result) CollectFormat(r.format);
     } else {
       CollectFormat(piece.format);
@@ -499,7 +503,7 @@ void RtfWriter::WriteParagraph(const Paragraph& p, bool lastInCell, bool markFor
 
 void RtfWriter::WriteInlines(const std::vector<Inline>& inlines) {
   for (const Inline& piece : inlines) {
-    switch (piece.kind) {
+    switch (piece.kind()) {
       case InlineKind::Text:
         WriteCharFormat(piece.format);
         Chars(piece.text, cur_.font, false);
@@ -634,11 +638,15 @@ Text WriteRtf(const RtfDocument& doc, std::size_t expectedLength) {
   return RtfWriter(doc).Write(expectedLength);
 }
 
-Text PlainText(const RtfDocument& doc, std::size_t expectedLength) {
+namespace {
+
+// The plain text of `doc`; `done(b)` is called once block b has been read.
+template <class Done>
+Text PlainTextOf(const RtfDocument& doc, std::size_t expectedLength, Done done) {
   Text out;
   ReserveAbout(out, expectedLength);
   auto appendRun = [&out](const Inline& run) {
-    if (run.kind != InlineKind::Text || run.format.hidden) return;
+    if (run.kind() != InlineKind::Text || run.format.hidden) return;
     TextView text = run.text;
     for (std::size_t br = text.find(kLineBreak); br != TextView::npos; br = text.find(kLineBreak)) {
       out.append(text.substr(0, br));
@@ -649,7 +657,7 @@ Text PlainText(const RtfDocument& doc, std::size_t expectedLength) {
   };
   auto appendParagraph = [&](const Paragraph& p) {
     for (const Inline& piece : p.inlines) {
-      if (piece.kind == InlineKind::Field) {
+      if (piece.kind() == InlineKind::Field) {
         for (const Inline& r : piece.field().result) appendRun(r);
       } else {
         appendRun(piece);
@@ -661,6 +669,7 @@ Text PlainText(const RtfDocument& doc, std::size_t expectedLength) {
     if (block.kind() == BlockKind::Paragraph) {
       appendParagraph(block.paragraph());
       if (b + 1 < doc.body.size()) out.append(u"\r\n");
+      done(b);
       continue;
     }
     const auto& cells = block.row().cells;
@@ -673,7 +682,34 @@ Text PlainText(const RtfDocument& doc, std::size_t expectedLength) {
       }
     }
     out.append(u"\r\n");
+    done(b);
   }
+  return out;
+}
+
+// Gives the memory of the pieces released so far back to the system where
+// the C library can: they are many small blocks, which it otherwise keeps
+// for the process, while the text being written takes new pages.
+void ReturnFreedMemory() {
+#if defined(__GLIBC__)
+  malloc_trim(0);
+#endif
+}
+
+}  // namespace
+
+Text PlainText(const RtfDocument& doc, std::size_t expectedLength) {
+  return PlainTextOf(doc, expectedLength, [](std::size_t) {});
+}
+
+Text TakePlainText(RtfDocument& doc, std::size_t expectedLength) {
+  // Every so many blocks, the ones read are released.
+  constexpr std::size_t kReleaseEvery = 8192;
+  Text out = PlainTextOf(doc, expectedLength, [&doc](std::size_t b) {
+    doc.body[b] = Block{};
+    if ((b + 1) % kReleaseEvery == 0) ReturnFreedMemory();
+  });
+  doc = RtfDocument{};
   return out;
 }
 

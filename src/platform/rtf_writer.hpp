@@ -35,5 +35,9 @@ Text WriteRtf(const RtfDocument& doc, std::size_t expectedLength = 0);
 // `expectedLength` as for WriteRtf: the plain text of an RTF document is
 // no longer than the RTF itself.
 Text PlainText(const RtfDocument& doc, std::size_t expectedLength = 0);
+// The same, releasing the document as it is read: `doc` is left empty. The
+// plain text is the last thing a conversion to text needs of the document,
+// so the memory of its pieces goes back as the text takes its own.
+Text TakePlainText(RtfDocument& doc, std::size_t expectedLength = 0);
 
 }  // namespace skeinlet::detail

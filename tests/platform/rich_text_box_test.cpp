@@ -132,21 +132,21 @@ TEST(RichTextReader, FieldsAndPictures) {
   const auto& pieces = FirstParagraph(doc).inlines;
   ASSERT_EQ(pieces.size(), 5u);
   EXPECT_EQ(pieces[0].text, u"See ");
-  ASSERT_EQ(pieces[1].kind, InlineKind::Field);
+  ASSERT_EQ(pieces[1].kind(), InlineKind::Field);
   EXPECT_EQ(pieces[1].field().instruction, u"HYPERLINK \"http://a.example/\"");
   ASSERT_EQ(pieces[1].field().result.size(), 1u);
   EXPECT_EQ(pieces[1].field().result[0].text, u"the site");
   EXPECT_EQ(pieces[1].field().result[0].format.underline, Underline::Single);
   // Other fields leave their result as text.
   EXPECT_EQ(pieces[2].text, u" and page 7.");
-  ASSERT_EQ(pieces[3].kind, InlineKind::Picture);
+  ASSERT_EQ(pieces[3].kind(), InlineKind::Picture);
   const Picture& wmf = pieces[3].picture();
   EXPECT_EQ(wmf.kind, u"wmetafile");
   EXPECT_EQ(wmf.kindParam, 8);
   EXPECT_EQ(wmf.width, 10);
   EXPECT_EQ(wmf.goalHeight, 40);
   EXPECT_EQ(wmf.data, std::string("\x01\xff\xa0", 3));
-  ASSERT_EQ(pieces[4].kind, InlineKind::Picture);
+  ASSERT_EQ(pieces[4].kind(), InlineKind::Picture);
   EXPECT_EQ(pieces[4].picture().data, "\x89PN");
   EXPECT_EQ(PlainText(doc), u"See the site and page 7.");
 }
@@ -158,9 +158,29 @@ TEST(RichTextReader, LinksInsideAnotherField) {
       u"{\\field{\\*\\fldinst HYPERLINK \\\\l \"_Toc1\"}{\\fldrslt One}}\\tab 1}}\\par}");
   const auto& pieces = FirstParagraph(doc).inlines;
   ASSERT_EQ(pieces.size(), 2u);
-  EXPECT_EQ(pieces[0].kind, InlineKind::Field);
+  EXPECT_EQ(pieces[0].kind(), InlineKind::Field);
   EXPECT_EQ(pieces[0].field().result.at(0).text, u"One");
   EXPECT_EQ(pieces[1].text, u"\t1");
+}
+
+TEST(RichTextWriter, TakingThePlainTextGivesItAndEmptiesTheDocument) {
+  // Paragraphs, rows, a field and hidden text, repeated past the number of
+  // blocks after which the released ones go back to the system.
+  Text rtf = u"{\\rtf1 ";
+  for (int i = 0; i < 3000; ++i)
+    rtf += u"p" + NumberText(i) + u"{\\v h}\\par{\\field{\\*\\fldinst HYPERLINK \"x\"}{\\fldrslt link}}\\par"
+           u"\\trowd\\cellx100\\cellx200\\intbl a\\cell b\\par c\\cell\\row\\pard ";
+  rtf += u"end}";
+  RtfDocument doc = ReadRtf(rtf);
+  ASSERT_GT(doc.body.size(), 8192u);
+  const Text plain = PlainText(doc);
+  EXPECT_TRUE(plain.starts_with(u"p0\r\nlink\r\na\tb\r\nc\r\np1\r\n"));
+  EXPECT_EQ(TakePlainText(doc, rtf.size()), plain);
+  EXPECT_TRUE(doc.body.empty());
+  RichTextBox box;
+  box.SetTextRTF(rtf);
+  EXPECT_EQ(box.TakeText(), plain);
+  EXPECT_EQ(box.GetText(), u"");  // the control is left empty
 }
 
 TEST(RichTextReader, Tables) {
