@@ -8,8 +8,10 @@
 
 #include "text/text.hpp"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 namespace skeinlet::detail {
@@ -60,7 +62,18 @@ struct LinkEntries {
 
   std::vector<Text> items;
   bool anyEmpty = false;
-  std::vector<std::uint16_t> bucketOf;  // first unit -> bucket number + 1
+  // The bucket number + 1 of the entries that start with `c`; 0 for none.
+  std::uint16_t BucketOf(char16_t c) const noexcept {
+    if (c < direct.size()) return direct[c];
+    const auto at = std::lower_bound(beyond.begin(), beyond.end(), c,
+                                     [](const auto& entry, char16_t unit) { return entry.first < unit; });
+    return at != beyond.end() && at->first == c ? at->second : 0;
+  }
+  // Every scan makes its tables afresh, a small document's few times
+  // over: the first units below 256 are looked up directly and the rest,
+  // a handful, in order.
+  std::array<std::uint16_t, 256> direct{};
+  std::vector<std::pair<char16_t, std::uint16_t>> beyond;  // sorted by unit
   std::vector<std::vector<std::uint16_t>> buckets;  // entry indices, in order
 
   // Each entry's anchor: a unit of it that is seldom in text (not a letter,

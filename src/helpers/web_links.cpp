@@ -107,16 +107,24 @@ Text LinkAnchor(TextView target, TextView label) {
 // LinkEntries
 
 LinkEntries::LinkEntries(std::vector<Text> entries)
-    : items(std::move(entries)), bucketOf(65536, 0) {
+    : items(std::move(entries)) {
   for (std::size_t k = 0; k < items.size(); ++k) {
     if (items[k].empty()) {
       anyEmpty = true;
       continue;
     }
-    std::uint16_t& b = bucketOf[items[k].front()];
+    const char16_t first = items[k].front();
+    std::uint16_t b = BucketOf(first);
     if (b == 0) {
       buckets.emplace_back();
       b = static_cast<std::uint16_t>(buckets.size());
+      if (first < direct.size()) {
+        direct[first] = b;
+      } else {
+        const auto at = std::lower_bound(beyond.begin(), beyond.end(), first,
+                                         [](const auto& e, char16_t unit) { return e.first < unit; });
+        beyond.insert(at, {first, b});
+      }
     }
     buckets[b - 1].push_back(static_cast<std::uint16_t>(k));
   }
@@ -149,7 +157,7 @@ LinkEntries::LinkEntries(std::vector<Text> entries)
 }
 
 bool LinkEntries::HasUnit(char16_t c) const noexcept {
-  const std::uint16_t b = bucketOf[c];
+  const std::uint16_t b = BucketOf(c);
   if (b == 0) return false;
   for (std::uint16_t k : buckets[b - 1])
     if (items[k].size() == 1) return true;
@@ -267,7 +275,7 @@ std::size_t LinkScanText::ScanEntries(std::size_t from, std::size_t below,
   below = std::min(below, len);
   if (!entries.anchored.empty()) return ScanAnchors(from, below, entries, which);
   for (std::size_t i = from; i < below; ++i) {
-    const std::uint16_t b = entries.bucketOf[lower_[Index(i)]];
+    const std::uint16_t b = entries.BucketOf(lower_[Index(i)]);
     if (b == 0) continue;
     for (std::uint16_t k : entries.buckets[b - 1]) {
       if (LowerMatchesAt(i, entries.items[k])) {

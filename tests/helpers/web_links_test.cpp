@@ -179,7 +179,7 @@ TEST(LinkWrappedAddresses, OnlyWrappedForms) {
 
 // Documents made of address-like pieces, so that both ways meet every
 // branch: repeats, brackets, e-mail look-alikes, paths, long runs, letter
-// case and the ends of the text.
+// case, terminators beyond the first 256 units and the ends of the text.
 Text Generated(std::mt19937& rng) {
   static const TextView pieces[] = {
       u"www.a.org",  u"WWW.B.ORG", u"http://c.org/x?y=1&amp;z", u"https://d.net",
@@ -189,6 +189,7 @@ Text Generated(std::mt19937& rng) {
       u"&lt;file:q.txt&gt;",       u"ann@x.org", u"bob@y.z.com", u"a@b",
       u" ",          u" ",         u".",          u",",          u"<p>",
       u"</p>",       u"\r\n",      u"\u00C0",     u"\u0152",     u"xyz",
+      u"\u20AC",     u"\u017D",     u"\u2020",
       u"@",          u"-",         u":",          u"\\",         u"/",
       u"&lt;mailto:", u"mailto:",  u"<a href=\"", u"\">",        u"</a>"};
   std::uniform_int_distribution<std::size_t> pick(0, std::size(pieces) - 1);
