@@ -65,9 +65,11 @@ struct LinkEntries {
   // The bucket number + 1 of the entries that start with `c`; 0 for none.
   std::uint16_t BucketOf(char16_t c) const noexcept {
     if (c < direct.size()) return direct[c];
-    const auto at = std::lower_bound(beyond.begin(), beyond.end(), c,
-                                     [](const auto& entry, char16_t unit) { return entry.first < unit; });
+    const auto at = std::lower_bound(beyond.begin(), beyond.end(), c, UnitBefore);
     return at != beyond.end() && at->first == c ? at->second : 0;
+  }
+  static bool UnitBefore(const std::pair<char16_t, std::uint16_t>& entry, char16_t unit) noexcept {
+    return entry.first < unit;
   }
   // Every scan makes its tables afresh, a small document's few times
   // over: the first units below 256 are looked up directly and the rest,

@@ -121,9 +121,7 @@ LinkEntries::LinkEntries(std::vector<Text> entries)
       if (first < direct.size()) {
         direct[first] = b;
       } else {
-        const auto at = std::lower_bound(beyond.begin(), beyond.end(), first,
-                                         [](const auto& e, char16_t unit) { return e.first < unit; });
-        beyond.insert(at, {first, b});
+        beyond.insert(std::lower_bound(beyond.begin(), beyond.end(), first, UnitBefore), {first, b});
       }
     }
     buckets[b - 1].push_back(static_cast<std::uint16_t>(k));
@@ -152,7 +150,8 @@ LinkEntries::LinkEntries(std::vector<Text> entries)
     longestOffset = std::max(longestOffset, offset);
   }
   if (units == 0) return;
-  for (std::size_t slot = units; slot < anchorUnits.size(); ++slot) anchorUnits[slot] = anchorUnits[0];
+  for (std::size_t slot = units; slot < anchorUnits.size(); ++slot)
+    anchorUnits[slot] = anchorUnits[0];
   anchored = std::move(found);
 }
 

@@ -230,8 +230,9 @@ TEST(Searching, FindLastUnitPassesOverUnitsThatShareAByte) {
 
 TEST(Searching, BlockScansAgreeWithPlainLoops) {
   // UnitsIn, FindAnyUnit, FindRepeatedUnit and the one-unit
-  // CountOccurrences read eight units at a time: random texts around the block size, the units sought
-  // sparse or dense, with units that share a byte with them.
+  // CountOccurrences read eight units at a time: random texts around the
+  // block size, the units sought sparse or dense, with units that share a
+  // byte with them.
   const char16_t pool[] = {u' ', u'&', u'{', u'\\', u'x', u'\u2020', u'\u2600', u'\u0126'};
   const std::array<char16_t, 4> sought = {u'\\', u'{', u'}', u'&'};
   std::mt19937 rng(17);
