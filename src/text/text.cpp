@@ -115,8 +115,13 @@ const Variants* VariantsOf(const CaseTables& t, char16_t unit, Variants& own) {
 
 inline bool MatchesAt(const char16_t* text, TextView find, Compare cmp,
                       const CaseTables* t) noexcept {
-  if (cmp == Compare::Binary)
-    return std::memcmp(text, find.data(), find.size() * sizeof(char16_t)) == 0;
+  // Unit by unit, without calling memcmp: find texts are short, and a call
+  // inside a vector scan's loop would cost it its registers.
+  if (cmp == Compare::Binary) {
+    for (std::size_t j = 0; j < find.size(); ++j)
+      if (text[j] != find[j]) return false;
+    return true;
+  }
   for (std::size_t j = 0; j < find.size(); ++j)
     if (t->lower[text[j]] != t->lower[find[j]]) return false;
   return true;
@@ -140,6 +145,47 @@ struct ScanJob {
 // with `i` at the first start not yet looked at.
 using BlockScan = std::size_t (*)(const ScanJob&, std::size_t& i);
 
+// The block loop shared by the scanners: `candidates(at)` gives two mask
+// bits per start of the Block starts from `at` whose first and last units
+// agree with the find text's. The starts left over at the end, fewer than a
+// block, are looked at as one more block that ends at the last start: the
+// starts it repeats were looked at already and held no match, and any before
+// `i` are masked off. The loop makes no call (MatchesAt compares in line),
+// so that the compares keep their registers.
+template <std::size_t Block, class Candidates>
+inline __attribute__((always_inline)) std::size_t ScanBlocks(const ScanJob& job, std::size_t& next,
+                                                             Candidates&& candidates) {
+  const char16_t* data = job.data;
+  const TextView find = job.find;
+  const Compare cmp = job.cmp;
+  const CaseTables* tables = job.tables;
+  auto verify = [&](std::size_t at0, unsigned mask) {
+    while (mask != 0) {
+      const unsigned bit = static_cast<unsigned>(__builtin_ctz(mask));
+      const std::size_t at = at0 + bit / 2;
+      if (MatchesAt(data + at, find, cmp, tables)) return at;
+      mask &= ~(3u << bit);
+    }
+    return TextView::npos;
+  };
+  const std::size_t starts = job.lastStart + 1;
+  std::size_t i = next;
+  for (; i + Block <= starts; i += Block) {
+    if (const unsigned mask = candidates(i); mask != 0) {
+      const std::size_t at = verify(i, mask);
+      if (at != TextView::npos) return at;
+    }
+  }
+  if (i < starts && starts >= Block) {
+    const std::size_t at0 = starts - Block;
+    const unsigned mask = candidates(at0) & (~0u << (2 * (i - at0)));
+    next = starts;
+    return mask != 0 ? verify(at0, mask) : TextView::npos;
+  }
+  next = i;
+  return TextView::npos;
+}
+
 #if defined(__SSE2__)
 template <std::size_t F, std::size_t L>
 std::size_t ScanSse2(const ScanJob& job, std::size_t& i) {
@@ -148,22 +194,16 @@ std::size_t ScanSse2(const ScanJob& job, std::size_t& i) {
   for (std::size_t k = 0; k < L; ++k) l[k] = _mm_set1_epi16(static_cast<short>(job.last->units[k]));
   const char16_t* data = job.data;
   const std::size_t tail = job.find.size() - 1;
-  for (; i + 8 <= job.lastStart + 1; i += 8) {
-    const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i));
-    const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i + tail));
+  auto candidates = [&](std::size_t at) {
+    const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + at));
+    const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + at + tail));
     __m128i ea = _mm_cmpeq_epi16(a, f[0]);
     for (std::size_t k = 1; k < F; ++k) ea = _mm_or_si128(ea, _mm_cmpeq_epi16(a, f[k]));
     __m128i eb = _mm_cmpeq_epi16(b, l[0]);
     for (std::size_t k = 1; k < L; ++k) eb = _mm_or_si128(eb, _mm_cmpeq_epi16(b, l[k]));
-    unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_and_si128(ea, eb)));
-    while (mask != 0) {
-      const unsigned bit = static_cast<unsigned>(__builtin_ctz(mask));
-      const std::size_t at = i + bit / 2;
-      if (MatchesAt(data + at, job.find, job.cmp, job.tables)) return at;
-      mask &= ~(3u << bit);
-    }
-  }
-  return TextView::npos;
+    return static_cast<unsigned>(_mm_movemask_epi8(_mm_and_si128(ea, eb)));
+  };
+  return ScanBlocks<8>(job, i, candidates);
 }
 #endif
 
@@ -175,22 +215,16 @@ __attribute__((target("avx2"))) std::size_t ScanAvx2(const ScanJob& job, std::si
   for (std::size_t k = 0; k < L; ++k) l[k] = _mm256_set1_epi16(static_cast<short>(job.last->units[k]));
   const char16_t* data = job.data;
   const std::size_t tail = job.find.size() - 1;
-  for (; i + 16 <= job.lastStart + 1; i += 16) {
-    const __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(data + i));
-    const __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(data + i + tail));
+  auto candidates = [&](std::size_t at) __attribute__((target("avx2"))) {
+    const __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(data + at));
+    const __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(data + at + tail));
     __m256i ea = _mm256_cmpeq_epi16(a, f[0]);
     for (std::size_t k = 1; k < F; ++k) ea = _mm256_or_si256(ea, _mm256_cmpeq_epi16(a, f[k]));
     __m256i eb = _mm256_cmpeq_epi16(b, l[0]);
     for (std::size_t k = 1; k < L; ++k) eb = _mm256_or_si256(eb, _mm256_cmpeq_epi16(b, l[k]));
-    unsigned mask = static_cast<unsigned>(_mm256_movemask_epi8(_mm256_and_si256(ea, eb)));
-    while (mask != 0) {
-      const unsigned bit = static_cast<unsigned>(__builtin_ctz(mask));
-      const std::size_t at = i + bit / 2;
-      if (MatchesAt(data + at, job.find, job.cmp, job.tables)) return at;
-      mask &= ~(3u << bit);
-    }
-  }
-  return TextView::npos;
+    return static_cast<unsigned>(_mm256_movemask_epi8(_mm256_and_si256(ea, eb)));
+  };
+  return ScanBlocks<16>(job, i, candidates);
 }
 #endif
 

@@ -464,6 +464,24 @@ TEST_P(EveryScanWidth, NoCandidateBeyondTheEnd) {
   }
 }
 
+// Every start is a match, so each search must return its own `from`: the
+// last starts of a text, fewer than a block, are scanned as a block that
+// reaches back before `from`, and nothing there may be reported.
+TEST_P(EveryScanWidth, SearchFromAnyStartNearTheEnd) {
+  for (std::size_t len = 2; len <= 70; ++len) {
+    const Text text(len, u'a');
+    for (const TextView find : {TextView(u"aa"), TextView(u"aaaaa"), TextView(u"AaA")}) {
+      for (std::size_t from = 0; from <= len; ++from) {
+        const std::size_t want = from + find.size() <= len ? from : TextView::npos;
+        ASSERT_EQ(FindIndex(text, find, from, Compare::Text), want) << len << " " << from;
+        if (find != u"AaA") {
+          ASSERT_EQ(FindIndex(text, find, from, Compare::Binary), want) << len << " " << from;
+        }
+      }
+    }
+  }
+}
+
 // Independent of the tables: the case classes of the test alphabet.
 char16_t Fold(char16_t c) {
   switch (c) {
