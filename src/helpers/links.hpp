@@ -143,6 +143,7 @@ class LinkScanText {
   LinkScanMode mode_;
   Text buf_;    // html, with the gap
   Text lower_;  // lc, with the same gap
+  std::size_t takenLength_ = 0;  // the length of the text taken in
   std::size_t gapBegin_ = 0;
   std::size_t gapEnd_ = 0;
   std::size_t splices_ = 0;

@@ -175,7 +175,7 @@ std::size_t InitialGap(std::size_t length) { return length / 8 + 4096; }
 }  // namespace
 
 LinkScanText::LinkScanText(Text html, LinkScanMode mode)
-    : mode_(mode), buf_(std::move(html)) {
+    : mode_(mode), buf_(std::move(html)), takenLength_(buf_.size()) {
   const std::size_t length = buf_.size();
   const std::size_t gap = mode_ == LinkScanMode::Edit ? InitialGap(length) : 0;
   gapBegin_ = length;
@@ -410,15 +410,26 @@ void LinkScanText::MoveGap(std::size_t to) {
 void LinkScanText::Reserve(std::size_t insert) {
   if (GapLength() >= insert) return;
   const std::size_t len = static_cast<std::size_t>(Length());
-  const std::size_t gap = insert + InitialGap(len);
-  const std::size_t tail = buf_.size() - gapEnd_;
-  Text buf(len + gap, u'\0'), lower(len + gap, u'\0');
-  std::char_traits<char16_t>::copy(buf.data(), buf_.data(), gapBegin_);
-  std::char_traits<char16_t>::copy(lower.data(), lower_.data(), gapBegin_);
-  std::char_traits<char16_t>::copy(buf.data() + gapBegin_ + gap, buf_.data() + gapEnd_, tail);
-  std::char_traits<char16_t>::copy(lower.data() + gapBegin_ + gap, lower_.data() + gapEnd_, tail);
-  buf_ = std::move(buf);
-  lower_ = std::move(lower);
+  // The splices before the gap grew the text at a rate the rest of it is
+  // likely to keep: the new gap holds that much for the rest, and at least
+  // the initial gap, so that the text is moved once more at most.
+  std::size_t rest = 0;
+  if (len > takenLength_ && gapBegin_ > 0)
+    rest = static_cast<std::size_t>(static_cast<double>(len - takenLength_) / static_cast<double>(gapBegin_) *
+                                    static_cast<double>(len - gapBegin_) * 1.25);
+  const std::size_t gap = insert + std::max(InitialGap(len), rest);
+  // One buffer at a time, and only the gap is filled: the new buffer is
+  // written once, and the old one is released before the next is made.
+  auto regrow = [&](Text& from) {
+    Text grown;
+    grown.reserve(len + gap);
+    grown.append(from, 0, gapBegin_);
+    grown.resize(gapBegin_ + gap);
+    grown.append(from, gapEnd_, Text::npos);
+    from = std::move(grown);
+  };
+  regrow(buf_);
+  regrow(lower_);
   gapEnd_ = gapBegin_ + gap;
 }
 
