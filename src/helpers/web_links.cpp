@@ -192,7 +192,9 @@ LinkScanText::LinkScanText(Text html, LinkScanMode mode)
   buf_.resize(gapEnd_);
   // The lower-case copy is written once, through a buffer that stays in the
   // cache, rather than zero-filled at full length and then overwritten.
-  lower_.reserve(gapEnd_);
+  // It has the room the text has, so that a full gap can be widened in
+  // place in both (Reserve).
+  lower_.reserve(buf_.capacity());
   constexpr std::size_t kChunk = 2048;
   char16_t chunk[kChunk];
   for (std::size_t at = 0; at < length; at += kChunk) {
@@ -418,6 +420,20 @@ void LinkScanText::Reserve(std::size_t insert) {
     rest = static_cast<std::size_t>(static_cast<double>(len - takenLength_) / static_cast<double>(gapBegin_) *
                                     static_cast<double>(len - gapBegin_) * 1.25);
   const std::size_t gap = insert + std::max(InitialGap(len), rest);
+  // The room both buffers have (the text's, kept from the document it was
+  // taken from) is used first: widening the gap in place moves only the
+  // text after it and takes no new memory.
+  const std::size_t room = std::min(buf_.capacity(), lower_.capacity());
+  if (room >= len + insert + InitialGap(len) / 4) {
+    const std::size_t wide = std::min(room, len + gap) - len;
+    const std::size_t tail = buf_.size() - gapEnd_;
+    for (Text* b : {&buf_, &lower_}) {
+      b->resize(len + wide);
+      std::char_traits<char16_t>::move(b->data() + gapBegin_ + wide, b->data() + gapEnd_, tail);
+    }
+    gapEnd_ = gapBegin_ + wide;
+    return;
+  }
   // One buffer at a time, and only the gap is filled: the new buffer is
   // written once, and the old one is released before the next is made.
   auto regrow = [&](Text& from) {

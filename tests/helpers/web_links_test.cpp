@@ -279,5 +279,34 @@ TEST(LinkScanText, EditsAgreeWithPlainCopy) {
   EXPECT_EQ(edit.Take(), plain.Take());
 }
 
+// Splices that outgrow the gap many times over, in a text taken in with
+// room to spare (as a document's is) and in one without: the gap of the
+// first is widened in place until the room is used up, then both move to
+// new buffers.
+TEST(LinkScanText, OutgrownGapsKeepTheText) {
+  std::mt19937 rng(11);
+  Text start;
+  for (int i = 0; i < 5000; ++i) start += static_cast<char16_t>(u"aB.\\ \u00C9"[rng() % 6]);
+  Text spare;
+  spare.reserve(start.size() * 4);
+  spare.assign(start);
+  LinkScanText plain(start, LinkScanMode::Plain), tight(start, LinkScanMode::Edit),
+      roomy(std::move(spare), LinkScanMode::Edit);
+  for (int step = 0; step < 1500; ++step) {
+    const Pos keep = static_cast<Pos>(rng() % static_cast<unsigned>(plain.Length() + 1));
+    const Pos resume = keep + 1 + static_cast<Pos>(rng() % 5);
+    const Text insert = Text(20 + rng() % 40, u'Q') + u"\u00C9";
+    for (LinkScanText* t : {&plain, &tight, &roomy}) t->Splice(keep, insert, resume);
+    const Pos at = 1 + static_cast<Pos>(rng() % static_cast<unsigned>(plain.Length()));
+    ASSERT_EQ(roomy.Cut(at, 60), plain.Cut(at, 60)) << step;
+    ASSERT_EQ(roomy.CutLower(at, 60), plain.CutLower(at, 60)) << step;
+    ASSERT_EQ(tight.CutLower(at, 60), plain.CutLower(at, 60)) << step;
+  }
+  EXPECT_GT(plain.Length(), 60000);
+  const Text want = plain.Take();
+  EXPECT_EQ(tight.Take(), want);
+  EXPECT_EQ(roomy.Take(), want);
+}
+
 }  // namespace
 }  // namespace skeinlet::detail
