@@ -168,12 +168,12 @@ void FlattenNestedGroups(Text& text) {
     // replacement, which holds no brace), then the text up to the first
     // "}" and on until the braces balance.
     Text span = out.substr(groupAt);
-    const std::size_t close = text.find(u'}', i + (span.empty() ? 1 : 0));
-    if (close == Text::npos) break;
+    const std::size_t close = FindIndex(text, u"}", i + (span.empty() ? 1 : 0), Compare::Binary);
+    if (close == TextView::npos) break;
     span.append(text, i, close - i + 1);
     std::size_t end = close + 1;  // the text the span has taken
-    std::size_t opens = static_cast<std::size_t>(std::count(span.begin(), span.end(), u'{'));
-    std::size_t closes = static_cast<std::size_t>(std::count(span.begin(), span.end(), u'}'));
+    std::size_t opens = CountUnit(span, u'{');
+    std::size_t closes = CountUnit(span, u'}');
     int moves = 0;
     bool gaveUp = false;
     while (opens != closes) {

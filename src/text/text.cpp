@@ -599,30 +599,38 @@ Pos InStr(Pos start, TextView text, TextView find, Compare cmp) {
 
 namespace {
 
-Pos CountUnit(TextView text, char16_t unit) noexcept {
+}  // namespace
+
+std::size_t CountUnit(TextView text, char16_t unit) noexcept {
   const char16_t* data = text.data();
   const std::size_t n = text.size();
   std::size_t i = 0;
-  Pos count = 0;
+  std::size_t count = 0;
 #if defined(__SSE2__)
-  // Each matching unit sets two bits of the mask.
+  // A match is -1 in its lane of the compare; the lanes are subtracted into
+  // eight counters, summed before any of them can overflow.
   const __m128i u = _mm_set1_epi16(static_cast<short>(unit));
-  for (; i + 8 <= n; i += 8) {
-    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i));
-    count += std::popcount(static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi16(v, u)))) / 2;
+  while (i + 8 <= n) {
+    __m128i lanes = _mm_setzero_si128();
+    const std::size_t stop = std::min(n - 7, i + std::size_t{8} * 32767);
+    for (; i < stop; i += 8) {
+      const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i));
+      lanes = _mm_sub_epi16(lanes, _mm_cmpeq_epi16(v, u));
+    }
+    alignas(16) std::uint16_t sums[8];
+    _mm_store_si128(reinterpret_cast<__m128i*>(sums), lanes);
+    for (const std::uint16_t c : sums) count += c;
   }
 #endif
   for (; i < n; ++i) count += data[i] == unit;
   return count;
 }
 
-}  // namespace
-
 Pos CountOccurrences(TextView text, TextView find, Compare cmp) {
   if (text.empty() || find.empty()) return 0;
   if (find.size() == 1) {
     // Every unit that matches is an occurrence: one pass counts them.
-    if (cmp == Compare::Binary) return CountUnit(text, find.front());
+    if (cmp == Compare::Binary) return static_cast<Pos>(CountUnit(text, find.front()));
     const auto& t = Tables();
     const char16_t unit = t.lower[find.front()];
     return std::count_if(text.begin(), text.end(), [&](char16_t c) { return t.lower[c] == unit; });

@@ -128,6 +128,9 @@ template <std::size_t N>
 std::size_t FindAnyUnit(TextView s, std::size_t from,
                         const std::array<char16_t, N>& units) noexcept;
 
+// How many units of `text` are `unit`.
+std::size_t CountUnit(TextView text, char16_t unit) noexcept;
+
 // The first index i >= 1 with s[i - 1] and s[i] both `unit`, or
 // TextView::npos.
 std::size_t FindRepeatedUnit(TextView s, char16_t unit) noexcept;

@@ -549,6 +549,23 @@ TEST_P(EveryScanWidth, FindIndexAgreesWithNaiveSearch) {
   EXPECT_GT(found, 2000u);  // the rounds exercised matches, not only misses
 }
 
+// The block count agrees with a plain count at every length and offset,
+// and its lane counters are summed before they can overflow.
+TEST(CountUnit, AgreesWithPlainCount) {
+  std::mt19937 rng(5);
+  for (std::size_t len = 0; len < 300; ++len) {
+    Text text;
+    for (std::size_t i = 0; i < len; ++i) text.push_back(u"{}a\u00C9"[rng() % 4]);
+    for (const char16_t unit : {u'{', u'}', u'\u00C9', u'x'})
+      ASSERT_EQ(CountUnit(text, unit),
+                static_cast<std::size_t>(std::count(text.begin(), text.end(), unit)))
+          << len;
+  }
+  const Text many(8 * 65536 * 2 + 13, u'{');
+  EXPECT_EQ(CountUnit(many, u'{'), many.size());
+  EXPECT_EQ(CountOccurrences(many, u"{", Compare::Binary), static_cast<Pos>(many.size()));
+}
+
 TEST(Conveniences, RepeatWidenNumberText) {
   EXPECT_EQ(Repeat(u"ab", 3), u"ababab");
   EXPECT_EQ(Repeat(u"ab", 0), u"");
