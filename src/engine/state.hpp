@@ -10,6 +10,7 @@
 #include "text/array.hpp"
 #include "text/text.hpp"
 
+#include <array>
 #include <cstdint>
 
 namespace skeinlet::detail {
@@ -53,7 +54,10 @@ struct ConversionState {
   // what was appended since. Cleared with HtmlOut.
   struct ReadBackMarks {
     std::size_t searched = 0;
-    std::uint64_t edges = 0;  // of the searched part's first and last 64 units
+    // The searched part's first and last kReadBackEdge units (all of it
+    // when it is shorter), first then last.
+    static constexpr std::size_t kReadBackEdge = 64;
+    std::array<char16_t, 2 * kReadBackEdge> edges{};
     std::size_t colour = static_cast<std::size_t>(-1);
     std::size_t size = static_cast<std::size_t>(-1);
     std::size_t face = static_cast<std::size_t>(-1);

@@ -452,14 +452,14 @@ void ReadBackFontState() {
   ConversionState::ReadBackMarks& marks = st.ReadBack;
   // The first and last units of the part searched before tell a HtmlOut
   // that was replaced rather than appended to (a new conversion, a test).
-  auto edges = [&html](std::size_t n) {
-    std::uint64_t h = 1469598103934665603ull ^ n;
-    const std::size_t k = std::min<std::size_t>(n, 64);
-    for (std::size_t i = 0; i < k; ++i) h = (h ^ html[i]) * 1099511628211ull;
-    for (std::size_t i = n - k; i < n; ++i) h = (h ^ html[i]) * 1099511628211ull;
-    return h;
+  // They are kept as they are and compared, a block at a time.
+  constexpr std::size_t kEdge = ConversionState::ReadBackMarks::kReadBackEdge;
+  auto sameEdges = [&](std::size_t n) {
+    const std::size_t k = std::min(n, kEdge);
+    return std::equal(html.begin(), html.begin() + k, marks.edges.begin()) &&
+           std::equal(html.begin() + (n - k), html.begin() + n, marks.edges.begin() + kEdge);
   };
-  if (html.size() < marks.searched || edges(marks.searched) != marks.edges) marks = {};
+  if (html.size() < marks.searched || !sameEdges(marks.searched)) marks = {};
   // The last occurrence in the whole of HtmlOut: the last one in what was
   // appended (from just before it, for a mark cut in two), else the one
   // found before. The three marks end in "=\"", so one walk back through
@@ -492,7 +492,9 @@ void ReadBackFontState() {
   const std::size_t size = marks.size;
   const std::size_t face = marks.face;
   marks.searched = html.size();
-  marks.edges = edges(marks.searched);
+  const std::size_t k = std::min(html.size(), kEdge);
+  std::copy_n(html.begin(), k, marks.edges.begin());
+  std::copy_n(html.end() - static_cast<std::ptrdiff_t>(k), k, marks.edges.begin() + kEdge);
   if (colour != TextView::npos) st.CurrentColour = Trim(html.substr(colour + 8, 7));
   if (size != TextView::npos) {
     Text value(html.substr(size + 7, 2));
