@@ -268,10 +268,11 @@ ScanWidth WidestScan() noexcept {
 #endif
 }
 
-ScanWidth Widest() noexcept {
-  static const ScanWidth widest = WidestScan();
-  return widest;
-}
+// Read once when the library is loaded, not behind a guard on every
+// search. A search made before then (by another static initialiser) sees
+// Scalar, which finds the same.
+const ScanWidth kWidest = WidestScan();
+ScanWidth Widest() noexcept { return kWidest; }
 
 // The width asked for on this thread; used as min(asked, Widest()).
 thread_local ScanWidth t_scanWidth = ScanWidth::Avx2;
