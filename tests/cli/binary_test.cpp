@@ -200,6 +200,19 @@ TEST_F(Cli, Html2RtfWritesAnRtfDocument) {
   EXPECT_NE(r.out.find("Hello"), std::string::npos);
 }
 
+// A style sheet whose rules match sorts its insertions, and the sort asks
+// for its buffer with the form of new that returns null: that block too
+// must be one the executable's own delete can free (a sanitizer build
+// stops the run otherwise).
+TEST_F(Cli, Html2RtfWithMatchedStyleRules) {
+  const Result r = Run({"html2rtf"},
+                       "<html><head><style>p { color: red } .k { font-weight: bold }</style>"
+                       "</head><body><p>one</p><p class=\"k\">two</p><p>three</p></body></html>");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(r.err.empty()) << r.err;
+  EXPECT_NE(r.out.find("two"), std::string::npos);
+}
+
 TEST_F(Cli, ConversionErrorIsOneLineAndExitOne) {
   const Result r = Run({"rtf2html"}, "{\\rtf1{\\colortbl;\\red255\\blue0;}x}");
   EXPECT_EQ(r.status, 1);
