@@ -413,8 +413,9 @@ void LinkScanText::Reserve(std::size_t insert) {
   if (GapLength() >= insert) return;
   const std::size_t len = static_cast<std::size_t>(Length());
   // The splices before the gap grew the text at a rate the rest of it is
-  // likely to keep: the new gap holds that much for the rest, and at least
-  // the initial gap, so that the text is moved once more at most.
+  // likely to keep: the new gap holds that much for the rest (a quarter
+  // more), and at least the initial gap, so that this is likely the last
+  // time the text moves.
   std::size_t rest = 0;
   if (len > takenLength_ && gapBegin_ > 0)
     rest = static_cast<std::size_t>(static_cast<double>(len - takenLength_) / static_cast<double>(gapBegin_) *
