@@ -63,18 +63,6 @@ Utf8Step Step(std::string_view bytes, std::size_t i) noexcept {
   return {code, k, true};
 }
 
-// Writes the code point at `out` and returns the units written.
-std::size_t PutCodePoint(char16_t* out, char32_t code) noexcept {
-  if (code < 0x10000) {
-    out[0] = static_cast<char16_t>(code);
-    return 1;
-  }
-  code -= 0x10000;
-  out[0] = static_cast<char16_t>(0xD800 + (code >> 10));
-  out[1] = static_cast<char16_t>(0xDC00 + (code & 0x3FF));
-  return 2;
-}
-
 // The first byte at or after `i` that is not ASCII, eight bytes at a time:
 // most documents are ASCII all through.
 std::size_t AsciiEnd(std::string_view bytes, std::size_t i) noexcept {
@@ -108,34 +96,7 @@ bool IsValidUtf8(std::string_view bytes) noexcept {
 
 Text DecodeUtf8(std::string_view bytes) {
   if (bytes.starts_with("\xEF\xBB\xBF")) bytes.remove_prefix(3);
-  // No sequence gives more units than it has bytes (four bytes give two),
-  // so the text is made at the byte count and cut to what was written.
-  Text out(bytes.size(), u'\0');
-  char16_t* put = out.data();
-  for (std::size_t i = 0;;) {
-#if defined(__SSE2__)
-    // Sixteen ASCII bytes at a time become sixteen units.
-    const __m128i zero = _mm_setzero_si128();
-    for (; i + 16 <= bytes.size(); i += 16, put += 16) {
-      const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes.data() + i));
-      if (_mm_movemask_epi8(v) != 0) break;
-      _mm_storeu_si128(reinterpret_cast<__m128i*>(put), _mm_unpacklo_epi8(v, zero));
-      _mm_storeu_si128(reinterpret_cast<__m128i*>(put + 8), _mm_unpackhi_epi8(v, zero));
-    }
-#endif
-    const std::size_t ascii = AsciiEnd(bytes, i);
-    for (; i < ascii; ++i) *put++ = static_cast<unsigned char>(bytes[i]);
-    if (i == bytes.size()) break;
-    const Utf8Step s = Step(bytes, i);
-    if (s.ok) {
-      put += PutCodePoint(put, s.code);
-    } else {
-      *put++ = kReplacement;
-    }
-    i += s.size;
-  }
-  out.resize(static_cast<std::size_t>(put - out.data()));
-  return out;
+  return FromUtf8(bytes);
 }
 
 Text DecodeCp1252(std::string_view bytes) {

@@ -1,6 +1,10 @@
 // UTF-8 at the edge of the public surface.
 #include <skeinlet/convert.hpp>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace skeinlet {
 namespace {
 
@@ -11,15 +15,28 @@ bool IsContinuation(unsigned char c) noexcept { return (c & 0xC0) == 0x80; }
 }  // namespace
 
 Text FromUtf8(std::string_view utf8) {
-  Text out;
-  out.reserve(utf8.size());
+  // No sequence gives more units than it has bytes (four bytes give two),
+  // so the text is made at the byte count and cut to what was written.
+  Text out(utf8.size(), u'\0');
+  char16_t* put = out.data();
   const auto* s = reinterpret_cast<const unsigned char*>(utf8.data());
   const std::size_t n = utf8.size();
   std::size_t i = 0;
   while (i < n) {
+#if defined(__SSE2__)
+    // Sixteen ASCII bytes at a time become sixteen units.
+    const __m128i zero = _mm_setzero_si128();
+    for (; i + 16 <= n; i += 16, put += 16) {
+      const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
+      if (_mm_movemask_epi8(v) != 0) break;
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(put), _mm_unpacklo_epi8(v, zero));
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(put + 8), _mm_unpackhi_epi8(v, zero));
+    }
+    if (i == n) break;
+#endif
     const unsigned char c = s[i];
     if (c < 0x80) {
-      out.push_back(c);
+      *put++ = c;
       ++i;
       continue;
     }
@@ -42,7 +59,7 @@ Text FromUtf8(std::string_view utf8) {
       if (c == 0xF0) lo = 0x90;
       if (c == 0xF4) hi = 0x8F;
     } else {
-      out.push_back(kReplacement);
+      *put++ = kReplacement;
       ++i;
       continue;
     }
@@ -56,19 +73,20 @@ Text FromUtf8(std::string_view utf8) {
     if (k < len) {
       // A truncated or broken sequence is one replacement character; the
       // byte that broke it starts the next sequence.
-      out.push_back(kReplacement);
+      *put++ = kReplacement;
       i += k;
       continue;
     }
     if (cp >= 0x10000) {
       cp -= 0x10000;
-      out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
-      out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
+      *put++ = static_cast<char16_t>(0xD800 + (cp >> 10));
+      *put++ = static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
     } else {
-      out.push_back(static_cast<char16_t>(cp));
+      *put++ = static_cast<char16_t>(cp);
     }
     i += len;
   }
+  out.resize(static_cast<std::size_t>(put - out.data()));
   return out;
 }
 

@@ -106,5 +106,36 @@ TEST(Utf8, LongAsciiRunsAroundOtherCharactersAtEveryOffset) {
       }
 }
 
+TEST(Utf8, LongAsciiRunsAroundSequencesAtEveryOffsetOnInput) {
+  // ASCII is read sixteen bytes at a time: a sequence, good or broken, at
+  // every place in and around such a block.
+  struct Case {
+    std::string bytes;
+    Text units;
+  };
+  const Case cases[] = {
+      {"\xC3\xA9", u"\u00E9"},
+      {"\xF0\x9F\x98\x80", u"\U0001F600"},
+      {"\xE2\x82", Text{kFFFD}},
+      {"\xED\xA0\x80", Text(3, kFFFD)},
+      {"\x80\xE2\x82\xAC", Text{kFFFD, 0x20AC}},
+  };
+  // Fillers of differing letters, so that a unit put in the wrong place
+  // shows.
+  const auto filler = [](std::size_t count, char from) {
+    std::string bytes;
+    for (std::size_t k = 0; k < count; ++k) bytes += static_cast<char>(from + k % 26);
+    return bytes;
+  };
+  const auto units = [](const std::string& ascii) { return Text(ascii.begin(), ascii.end()); };
+  for (const Case& c : cases)
+    for (std::size_t before = 0; before < 34; ++before)
+      for (const std::size_t after : {0, 1, 15, 16, 17, 40}) {
+        const std::string head = filler(before, 'a'), tail = filler(after, 'A');
+        ASSERT_EQ(FromUtf8(head + c.bytes + tail), units(head) + c.units + units(tail))
+            << testing::PrintToString(c.bytes) << " " << before << " " << after;
+      }
+}
+
 }  // namespace
 }  // namespace skeinlet::detail
