@@ -403,33 +403,16 @@ Text RTrim(TextView s) {
   return Text(s.substr(0, e));
 }
 
-std::size_t FindIndex(TextView text, TextView find, std::size_t from,
-                      Compare cmp) noexcept {
-  const std::size_t n = text.size(), m = find.size();
-  if (from > n) return TextView::npos;
-  if (m == 0) return from;
-  if (m > n - from) return TextView::npos;
+namespace {
 
+// FindIndex from `i`, by blocks where it can: the part of a search that is
+// set up once it has not ended in its first few units.
+__attribute__((noinline)) std::size_t ScanFrom(TextView text, TextView find, std::size_t i,
+                                               Compare cmp) noexcept {
+  const std::size_t m = find.size();
   const char16_t* data = text.data();
-  const std::size_t lastStart = n - m;  // the last index a match can start at
+  const std::size_t lastStart = text.size() - m;  // the last index a match can start at
   const CaseTables* t = cmp == Compare::Text ? &Tables() : nullptr;
-
-  // A search for one unit looks at the first few units one by one: many
-  // (the next ">" of a tag, the next "<" after a short run) end there,
-  // before a vector scan would have been set up.
-  std::size_t i = from;
-  if (m == 1) {
-    const std::size_t near = std::min(n, from + kNearStarts);
-    if (t) {
-      const char16_t unit = t->lower[find.front()];
-      for (; i < near; ++i)
-        if (t->lower[data[i]] == unit) return i;
-    } else {
-      for (; i < near; ++i)
-        if (data[i] == find.front()) return i;
-    }
-    if (i == n) return TextView::npos;
-  }
 
   Variants firstOwn, lastOwn;
   const Variants* first = &firstOwn;
@@ -469,6 +452,37 @@ std::size_t FindIndex(TextView text, TextView find, std::size_t from,
         return i;
   }
   return TextView::npos;
+}
+
+}  // namespace
+
+std::size_t FindIndex(TextView text, TextView find, std::size_t from,
+                      Compare cmp) noexcept {
+  const std::size_t n = text.size(), m = find.size();
+  if (from > n) return TextView::npos;
+  if (m == 0) return from;
+  if (m > n - from) return TextView::npos;
+  if (m != 1) return ScanFrom(text, find, from, cmp);
+
+  // A search for one unit looks at the first few units one by one: many
+  // (the next ">" of a tag, the next "<" after a short run) end there,
+  // before a vector scan would have been set up. This part keeps to a few
+  // registers, so that such a search costs little more than its loop.
+  const char16_t* data = text.data();
+  const std::size_t near = std::min(n, from + kNearStarts);
+  std::size_t i = from;
+  if (cmp == Compare::Text) {
+    const char16_t* lower = Tables().lower.data();
+    const char16_t unit = lower[find.front()];
+    for (; i < near; ++i)
+      if (lower[data[i]] == unit) return i;
+  } else {
+    const char16_t unit = find.front();
+    for (; i < near; ++i)
+      if (data[i] == unit) return i;
+  }
+  if (i == n) return TextView::npos;
+  return ScanFrom(text, find, i, cmp);
 }
 
 std::size_t FindLastUnit(TextView text, char16_t unit, std::size_t from,
