@@ -279,6 +279,8 @@ thread_local ScanWidth t_scanWidth = ScanWidth::Avx2;
 
 }  // namespace
 
+ScanWidth CurrentScanWidth() noexcept { return std::min(t_scanWidth, Widest()); }
+
 ScanWidth SetScanWidth(ScanWidth width) noexcept {
   const ScanWidth before = std::min(t_scanWidth, Widest());
   t_scanWidth = width;

@@ -146,6 +146,9 @@ void EraseUnits(Text& s, char16_t a, char16_t b) noexcept;
 // processor lacks falls back to the widest it has. Returns the width before.
 enum class ScanWidth : std::uint8_t { Scalar, Sse2, Avx2 };
 ScanWidth SetScanWidth(ScanWidth width) noexcept;
+// The width in use on this thread: the one asked for, where the processor
+// has it.
+ScanWidth CurrentScanWidth() noexcept;
 
 // --- Replacement. ---
 enum class Occurrences : std::uint8_t { All, First };

@@ -428,6 +428,42 @@ TEST(IndexedText, ASequenceOfTablesGivesWhatEachTableGives) {
   EXPECT_EQ(text, expected);
 }
 
+TEST(QuadIndex, TheWideBuildMarksWhatTheNarrowOneMarks) {
+  // The wide build hashes sixteen starts at a time while the units they
+  // read are ASCII. Stretches of ASCII of every length between other
+  // units, and texts that end at every offset of a block: each width must
+  // find every run of four in the text, and answer every other find as the
+  // narrow build does.
+  std::mt19937 rng(5);
+  const TextView ascii[] = {u"a", u"B", u"\\", u" ", u"{", u"7", u"z", u"Q"};
+  const TextView other[] = {u"\u00e9", u"\u212A", u"\u0416"};
+  for (int round = 0; round < 24; ++round) {
+    Text text;
+    while (text.size() < 3000 + static_cast<std::size_t>(round)) {
+      const std::size_t stretch = rng() % 40;
+      for (std::size_t k = 0; k < stretch; ++k) text += ascii[rng() % std::size(ascii)];
+      text += other[rng() % std::size(other)];
+    }
+    if (round % 2 == 0) text.append(40, u'x');  // a long ASCII end
+    QuadIndex narrow, wide;
+    const ScanWidth before = SetScanWidth(ScanWidth::Sse2);
+    narrow.Build(text);
+    SetScanWidth(ScanWidth::Avx2);
+    wide.Build(text);
+    SetScanWidth(before);
+    for (std::size_t i = 0; i + 4 <= text.size(); ++i) {
+      const TextView run = TextView(text).substr(i, 4);
+      ASSERT_TRUE(narrow.MayContain(run)) << "round " << round << " at " << i;
+      ASSERT_TRUE(wide.MayContain(run)) << "round " << round << " at " << i;
+    }
+    for (int k = 0; k < 2000; ++k) {
+      Text find;
+      for (int u = 0; u < 4; ++u) find += ascii[rng() % std::size(ascii)];
+      ASSERT_EQ(wide.MayContain(find), narrow.MayContain(find)) << "round " << round;
+    }
+  }
+}
+
 TEST(IndexedText, ALongTextsRunsOfFourFollowItsChanges) {
   // On a long text a find of four units or more is looked up in the runs
   // of four: those a replacement or a noted edit forms (with its
