@@ -108,7 +108,7 @@ void BM_FindEachRule(benchmark::State& state) {
 }
 
 BENCHMARK(BM_FindEachRule)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_ApplyRulesText)->ArgName("width")->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_ApplyRulesExact)->ArgName("width")->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ApplyRulesText)->ArgName("width")->DenseRange(0, 3)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ApplyRulesExact)->ArgName("width")->DenseRange(0, 3)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -196,7 +196,7 @@ void QuadIndex::Build(TextView text) {
   // processor has AVX2, sixteen at a time while they are ASCII; a block
   // that is not is passed over four starts at a time before the wide loop
   // is tried again.
-  const bool wide = CurrentScanWidth() == ScanWidth::Avx2;
+  const bool wide = CurrentScanWidth() >= ScanWidth::Avx2;
   std::size_t wideFrom = 0;
   for (; i + 8 <= text.size(); i += 4) {
 #if defined(SKEINLET_AVX2)

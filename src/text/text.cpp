@@ -16,6 +16,7 @@
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
 #include <immintrin.h>
 #define SKEINLET_AVX2 1
+#define SKEINLET_AVX512 1
 #elif defined(__SSE2__)
 #include <emmintrin.h>
 #endif
@@ -145,16 +146,18 @@ struct ScanJob {
 // with `i` at the first start not yet looked at.
 using BlockScan = std::size_t (*)(const ScanJob&, std::size_t& i);
 
-// The block loop shared by the scanners: `candidates(at)` gives two mask
-// bits per start of the Block starts from `at` whose first and last units
-// agree with the find text's. The starts left over at the end, fewer than a
-// block, are looked at as one more block that ends at the last start: the
-// starts it repeats were looked at already and held no match, and any before
-// `i` are masked off. The loop makes no call (MatchesAt compares in line),
-// so that the compares keep their registers.
-template <std::size_t Block, class Candidates>
+// The block loop shared by the scanners: `candidates(at)` gives PerStart
+// mask bits per start of the Block starts from `at` whose first and last
+// units agree with the find text's. The starts left over at the end, fewer
+// than a block, are looked at as one more block that ends at the last start:
+// the starts it repeats were looked at already and held no match, and any
+// before `i` are masked off. The loop makes no call (MatchesAt compares in
+// line), so that the compares keep their registers.
+template <std::size_t Block, unsigned PerStart, class Candidates>
 inline __attribute__((always_inline)) std::size_t ScanBlocks(const ScanJob& job, std::size_t& next,
                                                              Candidates&& candidates) {
+  static_assert(Block * PerStart <= 32);
+  constexpr unsigned kStartBits = (1u << PerStart) - 1;
   const char16_t* data = job.data;
   const TextView find = job.find;
   const Compare cmp = job.cmp;
@@ -162,9 +165,9 @@ inline __attribute__((always_inline)) std::size_t ScanBlocks(const ScanJob& job,
   auto verify = [&](std::size_t at0, unsigned mask) {
     while (mask != 0) {
       const unsigned bit = static_cast<unsigned>(__builtin_ctz(mask));
-      const std::size_t at = at0 + bit / 2;
+      const std::size_t at = at0 + bit / PerStart;
       if (MatchesAt(data + at, find, cmp, tables)) return at;
-      mask &= ~(3u << bit);
+      mask &= ~(kStartBits << bit);
     }
     return TextView::npos;
   };
@@ -178,7 +181,7 @@ inline __attribute__((always_inline)) std::size_t ScanBlocks(const ScanJob& job,
   }
   if (i < starts && starts >= Block) {
     const std::size_t at0 = starts - Block;
-    const unsigned mask = candidates(at0) & (~0u << (2 * (i - at0)));
+    const unsigned mask = candidates(at0) & (~0u << (PerStart * (i - at0)));
     next = starts;
     return mask != 0 ? verify(at0, mask) : TextView::npos;
   }
@@ -203,7 +206,7 @@ std::size_t ScanSse2(const ScanJob& job, std::size_t& i) {
     for (std::size_t k = 1; k < L; ++k) eb = _mm_or_si128(eb, _mm_cmpeq_epi16(b, l[k]));
     return static_cast<unsigned>(_mm_movemask_epi8(_mm_and_si128(ea, eb)));
   };
-  return ScanBlocks<8>(job, i, candidates);
+  return ScanBlocks<8, 2>(job, i, candidates);
 }
 #endif
 
@@ -224,7 +227,29 @@ __attribute__((target("avx2"))) std::size_t ScanAvx2(const ScanJob& job, std::si
     for (std::size_t k = 1; k < L; ++k) eb = _mm256_or_si256(eb, _mm256_cmpeq_epi16(b, l[k]));
     return static_cast<unsigned>(_mm256_movemask_epi8(_mm256_and_si256(ea, eb)));
   };
-  return ScanBlocks<16>(job, i, candidates);
+  return ScanBlocks<16, 2>(job, i, candidates);
+}
+#endif
+
+#if defined(SKEINLET_AVX512)
+// Thirty-two starts a block; the compares give one mask bit per start.
+template <std::size_t F, std::size_t L>
+__attribute__((target("avx512bw"))) std::size_t ScanAvx512(const ScanJob& job, std::size_t& i) {
+  __m512i f[F], l[L];
+  for (std::size_t k = 0; k < F; ++k) f[k] = _mm512_set1_epi16(static_cast<short>(job.first->units[k]));
+  for (std::size_t k = 0; k < L; ++k) l[k] = _mm512_set1_epi16(static_cast<short>(job.last->units[k]));
+  const char16_t* data = job.data;
+  const std::size_t tail = job.find.size() - 1;
+  auto candidates = [&](std::size_t at) __attribute__((target("avx512bw"))) {
+    const __m512i a = _mm512_loadu_si512(data + at);
+    const __m512i b = _mm512_loadu_si512(data + at + tail);
+    __mmask32 ea = _mm512_cmpeq_epi16_mask(a, f[0]);
+    for (std::size_t k = 1; k < F; ++k) ea |= _mm512_cmpeq_epi16_mask(a, f[k]);
+    __mmask32 eb = _mm512_cmpeq_epi16_mask(b, l[0]);
+    for (std::size_t k = 1; k < L; ++k) eb |= _mm512_cmpeq_epi16_mask(b, l[k]);
+    return static_cast<unsigned>(ea & eb);
+  };
+  return ScanBlocks<32, 1>(job, i, candidates);
 }
 #endif
 
@@ -255,10 +280,21 @@ struct PickAvx2 {
 constexpr auto kAvx2Scanners =
     Scanners<PickAvx2>(std::make_index_sequence<kMostVariants * kMostVariants>());
 #endif
+#if defined(SKEINLET_AVX512)
+template <std::size_t F, std::size_t L>
+struct PickAvx512 {
+  static constexpr BlockScan fn = &ScanAvx512<F, L>;
+};
+constexpr auto kAvx512Scanners =
+    Scanners<PickAvx512>(std::make_index_sequence<kMostVariants * kMostVariants>());
+#endif
 
 ScanWidth WidestScan() noexcept {
 #if defined(SKEINLET_AVX2)
   __builtin_cpu_init();
+#if defined(SKEINLET_AVX512)
+  if (__builtin_cpu_supports("avx512bw")) return ScanWidth::Avx512;
+#endif
   if (__builtin_cpu_supports("avx2")) return ScanWidth::Avx2;
 #endif
 #if defined(__SSE2__)
@@ -275,7 +311,7 @@ const ScanWidth kWidest = WidestScan();
 ScanWidth Widest() noexcept { return kWidest; }
 
 // The width asked for on this thread; used as min(asked, Widest()).
-thread_local ScanWidth t_scanWidth = ScanWidth::Avx2;
+thread_local ScanWidth t_scanWidth = ScanWidth::Avx512;
 
 }  // namespace
 
@@ -431,9 +467,15 @@ __attribute__((noinline)) std::size_t ScanFrom(TextView text, TextView find, std
   if (first->complete && last->complete && width != ScanWidth::Scalar) {
     const ScanJob job{data, find, cmp, t, first, last, lastStart};
     const std::size_t entry = (first->count - 1) * kMostVariants + (last->count - 1);
+    // The widest scanner whose block the starts left fill at least once: a
+    // narrower text would be left to the unit loop below.
+    const std::size_t left = lastStart + 1 - i;
     BlockScan scan = nullptr;
+#if defined(SKEINLET_AVX512)
+    if (width == ScanWidth::Avx512 && left >= 32) scan = kAvx512Scanners[entry];
+#endif
 #if defined(SKEINLET_AVX2)
-    if (width == ScanWidth::Avx2) scan = kAvx2Scanners[entry];
+    if (scan == nullptr && width >= ScanWidth::Avx2 && left >= 16) scan = kAvx2Scanners[entry];
 #endif
 #if defined(__SSE2__)
     if (scan == nullptr) scan = kSse2Scanners[entry];

@@ -141,10 +141,10 @@ std::size_t FindRepeatedUnit(TextView s, char16_t unit) noexcept;
 void EraseUnits(Text& s, char16_t a, char16_t b) noexcept;
 
 // How wide a block of candidate starts FindIndex compares at once: by
-// default the widest the processor has (AVX2, else SSE2). Tests and
+// default the widest the processor has (AVX-512BW, else AVX2, else SSE2). Tests and
 // benchmarks narrow it on their own thread to compare the paths; a width the
 // processor lacks falls back to the widest it has. Returns the width before.
-enum class ScanWidth : std::uint8_t { Scalar, Sse2, Avx2 };
+enum class ScanWidth : std::uint8_t { Scalar, Sse2, Avx2, Avx512 };
 ScanWidth SetScanWidth(ScanWidth width) noexcept;
 // The width in use on this thread: the one asked for, where the processor
 // has it.

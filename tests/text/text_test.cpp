@@ -407,12 +407,13 @@ class EveryScanWidth : public testing::TestWithParam<ScanWidth> {
 };
 
 std::string WidthName(const testing::TestParamInfo<ScanWidth>& info) {
-  static const char* const names[] = {"Scalar", "Sse2", "Avx2"};
+  static const char* const names[] = {"Scalar", "Sse2", "Avx2", "Avx512"};
   return names[static_cast<int>(info.param)];
 }
 
 INSTANTIATE_TEST_SUITE_P(Widths, EveryScanWidth,
-                         testing::Values(ScanWidth::Scalar, ScanWidth::Sse2, ScanWidth::Avx2),
+                         testing::Values(ScanWidth::Scalar, ScanWidth::Sse2, ScanWidth::Avx2,
+                                         ScanWidth::Avx512),
                          WidthName);
 
 TEST_P(EveryScanWidth, MatchAtEveryPositionAcrossBlocks) {
