@@ -543,34 +543,47 @@ void ConvertRun(RunParts& r) {
   // 1. Counting.
   if (Len(run) >= 7 || st.RunCount >= 1) ++st.RunCount;
 
+  // Steps 2 to 6 search the run through one index of it: most of their
+  // find texts hold a pair of units the run has not, and are not searched.
+  IndexedText indexed(run);
+  const auto find = [&](TextView what) -> Pos {
+    return indexed.MayOccur(what) ? InStr(1, run, what, Compare::Text) : 0;
+  };
+
   // 2. A right-aligned picture.
-  if (const Pos p = InStr(1, run, u"\\qr\\", Compare::Text); p > 0) {
+  if (const Pos p = find(u"\\qr\\"); p > 0) {
     const Pos blank = InStr(p, run, u" ", Compare::Text);
     const Text word = Mid(run, p, blank - p);
-    if (!Contains(Trim(word), u" ") && Has(Mid(run, blank, 25), PictureOpenMark.substr(1)))
+    if (!Contains(Trim(word), u" ") && Has(Mid(run, blank, 25), PictureOpenMark.substr(1))) {
       ReplaceIn(run, PictureCloseMark, RightPictureCloseMark, Compare::Text, Occurrences::First);
+      indexed.Edited();
+    }
   }
 
-  // 3. Whole-run rules, and 4, the paragraph ends, on one index of the run.
-  {
-    IndexedText indexed(run);
-    indexed.Apply(kWholeRunRules);
-    if (indexed.Has(u"\\par \\lang")) indexed.Apply(LanguageRules());
-    indexed.Apply(RunTailRules());
-    ParagraphEnds(indexed);
-  }
+  // 3. Whole-run rules, and 4, the paragraph ends.
+  indexed.Apply(kWholeRunRules);
+  if (indexed.Has(u"\\par \\lang")) indexed.Apply(LanguageRules());
+  indexed.Apply(RunTailRules());
+  ParagraphEnds(indexed);
 
   // 5. Hidden character groups.
-  if (const Pos p = InStr(1, run, u"{\\*\\lchars ([\\'", Compare::Text);
-      p > 0 && InStr(p, run, u"}", Compare::Text) > 0)
-    RemoveGroupFrom(run, u"{\\*\\lchars ([\\'");
-  RemoveGroupFrom(run, u"{\\*\\fchars ");
+  constexpr TextView kHiddenChars = u"{\\*\\lchars ([\\'";
+  if (const Pos p = find(kHiddenChars); p > 0 && InStr(p, run, u"}", Compare::Text) > 0) {
+    RemoveGroupFrom(run, kHiddenChars);
+    indexed.Edited();
+  }
+  if (constexpr TextView kFollowingChars = u"{\\*\\fchars "; find(kFollowingChars) > 0) {
+    RemoveGroupFrom(run, kFollowingChars);
+    indexed.Edited();
+  }
 
   // 6. Splitting.
   std::int16_t split = CheckedInt16(InStr(1, run, u" ", Compare::Binary));
   bool textPasses = true;
   if (split == 0) {
-    switch (SplitWithoutBlank(r)) {
+    const NoBlank how = SplitWithoutBlank(r);
+    indexed.Edited();
+    switch (how) {
       case NoBlank::Nothing: return;
       case NoBlank::ControlOnly: textPasses = false; break;
       case NoBlank::Split: split = CheckedInt16(InStr(1, run, u" ", Compare::Binary)); break;
@@ -578,22 +591,28 @@ void ConvertRun(RunParts& r) {
   }
   if (textPasses) {
     if (run.ends_with(u" }") && !EndsWithText(run, u"\\par }")) return;
-    if (const Pos p = InStr(1, run, u"{\\pict\\", Compare::Text); p > 0) {
+    if (const Pos p = find(u"{\\pict\\"); p > 0) {
       const Pos close = InStr(p, run, u"}", Compare::Text);
-      if (close > 0) run.erase(static_cast<std::size_t>(p - 1), static_cast<std::size_t>(close - p + 1));
+      if (close > 0) {
+        run.erase(static_cast<std::size_t>(p - 1), static_cast<std::size_t>(close - p + 1));
+        indexed.Edited();
+      }
     }
-    Pos object = InStr(1, run, u"{\\object\\objemb{", Compare::Text);
-    if (object == 0) object = InStr(1, run, u"{\\object\\", Compare::Text);
+    Pos object = find(u"{\\object\\objemb{");
+    if (object == 0) object = find(u"{\\object\\");
     if (object > 0) {
       const Pos close = InStr(object, run, u"}}", Compare::Text);
-      if (close > 0) run.erase(static_cast<std::size_t>(object - 1), static_cast<std::size_t>(close - object + 1));
+      if (close > 0) {
+        run.erase(static_cast<std::size_t>(object - 1), static_cast<std::size_t>(close - object + 1));
+        indexed.Edited();
+      }
     }
-    const Pos escape = InStr(1, run, u"\\'", Compare::Text);
+    const Pos escape = find(u"\\'");
     if (escape > 0 && escape < split) {
       r.control = Left(run, escape - 1);
       r.text = Mid(run, escape);
     } else {
-      const Pos brace = InStr(1, run, u"\\{", Compare::Text);
+      const Pos brace = find(u"\\{");
       if (brace > 0 && brace < split) split = CheckedInt16(brace);
       r.control = Left(run, split - 1);
       r.text = Mid(run, split + 1);

@@ -140,6 +140,20 @@ TEST_F(RunConverter, ParagraphEndsHiddenGroupsAndNestedGroups) {
   EXPECT_EQ(Convert(u"plain\\i a {\\f0 Arial;} b"), u"<i>a&nbsp;&nbsp;b</i></i>");
 }
 
+// The searches of steps 2 to 6 go through one index of the run; each edit
+// among them must leave the later searches finding what it made: here each
+// removal joins the two halves of the next find text.
+TEST_F(RunConverter, SearchesAfterTheRunsOwnEdits) {
+  // A following-characters group goes, and the picture it split goes.
+  EXPECT_EQ(Convert(u"plain\\i a {\\pi{\\*\\fchars x}ct\\wmetafile8 0a} b"),
+            u"<i>a&nbsp;&nbsp;b</i></i>");
+  // A picture goes, and the escape it split splits the run.
+  EXPECT_EQ(Convert(u"plain\\i\\{\\pict\\wmetafile8 0a}'e9z w"), u"<i>\u00e9z w</i></i>");
+  // Upper case finds the same.
+  EXPECT_EQ(Convert(u"plain\\i a {\\PI{\\*\\FCHARS x}CT\\wmetafile8 0a} b"),
+            u"<i>a&nbsp;&nbsp;b</i></i>");
+}
+
 TEST_F(RunConverter, InlineSwitchesOfTheTextPart) {
   EXPECT_EQ(Convert(u"plain\\i a \\highlight1 b\\highlight0 c"),
             u"<i>a </span><span style=\"background-color: #ff0000\"> b</span> c</i></i>");
