@@ -23,14 +23,6 @@ std::size_t ApplyRule(Text& text, const Rule& rule) {
 
 namespace {
 
-// The slot of a pair of lower-cased units.
-constexpr unsigned LoweredSlot(std::uint32_t a, std::uint32_t b) noexcept {
-  return (a << 16 | b) * 0x9E3779B1u >> 20;
-}
-unsigned Slot(const char16_t* lower, char16_t a, char16_t b) noexcept {
-  return LoweredSlot(lower[a], lower[b]);
-}
-
 // From this length a text is indexed through a byte per slot.
 constexpr std::size_t kByteSetFrom = 16384;
 
@@ -79,7 +71,7 @@ void PairIndex::Build(TextView text) noexcept {
     std::uint32_t previous = lower[text[0]];
     for (std::size_t i = 1; i < n; ++i) {
       const std::uint32_t current = lower[text[i]];
-      Set(LoweredSlot(previous, current));
+      Set(PairSlot(previous, current));
       previous = current;
     }
     return;
@@ -92,28 +84,21 @@ void PairIndex::Build(TextView text) noexcept {
   std::uint32_t previous = lower[text[0]];
   for (std::size_t i = 1; i < n; ++i) {
     const std::uint32_t current = lower[text[i]];
-    seen[LoweredSlot(previous, current)] = 0x80;
+    seen[PairSlot(previous, current)] = 0x80;
     previous = current;
   }
   PackMarks(seen.data(), pairs_.data(), pairs_.size());
 }
 
-bool PairIndex::MayContain(TextView find) const noexcept {
+void PairIndex::Add(char16_t a, char16_t b) noexcept {
   const char16_t* lower = LowerTable();
-  // From the end: a find text's own part mostly follows a common start (a
-  // backslash and a control word, a "<" and a tag name).
-  for (std::size_t i = find.size(); i-- > 1;) {
-    const unsigned slot = Slot(lower, find[i - 1], find[i]);
-    if (!(pairs_[slot >> 6] >> (slot & 63) & 1)) return false;
-  }
-  return true;
+  Set(PairSlot(lower[a], lower[b]));
 }
-
-void PairIndex::Add(char16_t a, char16_t b) noexcept { Set(Slot(LowerTable(), a, b)); }
 
 void PairIndex::Add(TextView piece) noexcept {
   const char16_t* lower = LowerTable();
-  for (std::size_t i = 1; i < piece.size(); ++i) Set(Slot(lower, piece[i - 1], piece[i]));
+  for (std::size_t i = 1; i < piece.size(); ++i)
+    Set(PairSlot(lower[piece[i - 1]], lower[piece[i]]));
 }
 
 void PairIndex::AddEdges(TextView text, std::span<const std::size_t> sites,
@@ -121,8 +106,11 @@ void PairIndex::AddEdges(TextView text, std::span<const std::size_t> sites,
   const char16_t* lower = LowerTable();
   const std::size_t n = text.size();
   for (const std::size_t at : sites) {
-    if (at > 0 && at < n) Set(Slot(lower, text[at - 1], text[at]));
-    if (length > 0 && at + length < n) Set(Slot(lower, text[at + length - 1], text[at + length]));
+    if (at > 0 && at < n) Set(PairSlot(lower[text[at - 1]], lower[text[at]]));
+    if (length > 0 && at + length < n) {
+      const std::size_t end = at + length;
+      Set(PairSlot(lower[text[end - 1]], lower[text[end]]));
+    }
   }
 }
 
@@ -280,7 +268,9 @@ void IndexedText::BuildUnits() {
   unitsBuilt_ = true;
 }
 
-bool IndexedText::MayOccur(TextView find) {
+// Inlined into Replace and Has: most of a table's rules end here, and the
+// call would cost about as much as the lookup.
+inline __attribute__((always_inline)) bool IndexedText::MayOccurHere(TextView find) {
   if (find.size() > text_.size()) return false;
   if (find.empty()) return true;
   if (find.size() == 1) {
@@ -317,10 +307,12 @@ bool IndexedText::MayOccur(TextView find) {
   return false;
 }
 
+bool IndexedText::MayOccur(TextView find) { return MayOccurHere(find); }
+
 std::size_t IndexedText::Replace(TextView find, TextView replace, Compare cmp,
                                  Occurrences occ) {
   sites_.clear();
-  if (find.empty() || !MayOccur(find)) return 0;
+  if (find.empty() || !MayOccurHere(find)) return 0;
   const bool built = built_, unitsBuilt = unitsBuilt_, quadsBuilt = quadsBuilt_;
   // Should the replacement fail half-way, the index is built again.
   built_ = unitsBuilt_ = quadsBuilt_ = false;
@@ -362,7 +354,7 @@ void IndexedText::Apply(std::span<const Rule> rules) {
 }
 
 bool IndexedText::Has(TextView find, Compare cmp) {
-  if (!MayOccur(find)) return false;
+  if (!MayOccurHere(find)) return false;
   const bool found = Contains(text_, find, cmp);
   NoteUnitSearch(find, found);
   return found;

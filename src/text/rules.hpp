@@ -69,9 +69,24 @@ class PairIndex {
 
  private:
   static constexpr std::size_t kSlots = 4096;
+  // The slot of a pair of lower-cased units.
+  static constexpr unsigned PairSlot(std::uint32_t a, std::uint32_t b) noexcept {
+    return (a << 16 | b) * 0x9E3779B1u >> 20;
+  }
   void Set(unsigned slot) noexcept { pairs_[slot >> 6] |= std::uint64_t{1} << (slot & 63); }
   std::array<std::uint64_t, kSlots / 64> pairs_{};
 };
+
+inline bool PairIndex::MayContain(TextView find) const noexcept {
+  const char16_t* lower = LowerTable();
+  // From the end: a find text's own part mostly follows a common start (a
+  // backslash and a control word, a "<" and a tag name).
+  for (std::size_t i = find.size(); i-- > 1;) {
+    const unsigned slot = PairSlot(lower[find[i - 1]], lower[find[i]]);
+    if (!(pairs_[slot >> 6] >> (slot & 63) & 1)) return false;
+  }
+  return true;
+}
 
 // Which runs of four adjacent units (lower-cased, hashed into 2^20 bits)
 // occur in a long text. A long text holds most of the pairs there are, so
@@ -160,6 +175,8 @@ class IndexedText {
   }
 
  private:
+  // MayOccur, in line where the engine calls it (rules.cpp only).
+  bool MayOccurHere(TextView find);
   void Stale() noexcept {
     built_ = unitsBuilt_ = quadsBuilt_ = false;
     vainUnitSearches_ = 0;
