@@ -175,8 +175,9 @@ class IndexedText {
   }
 
  private:
-  // MayOccur, in line where the engine calls it (rules.cpp only).
-  bool MayOccurHere(TextView find);
+  // MayOccur, in line where the engine calls it: defined, and called, in
+  // rules.cpp only.
+  inline bool MayOccurHere(TextView find);
   void Stale() noexcept {
     built_ = unitsBuilt_ = quadsBuilt_ = false;
     vainUnitSearches_ = 0;
