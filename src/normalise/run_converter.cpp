@@ -152,6 +152,8 @@ void FlattenNestedGroups(Text& text) {
   out.reserve(n + n / 8);
   std::size_t i = 0;      // the rest of the text still to read
   std::size_t groupAt = Text::npos;  // a group that starts inside out
+  // Kept from one group to the next, so that a group costs no allocation.
+  Text span, replacement;
   for (;;) {
     if (groupAt == Text::npos) {
       if (!out.empty() && out.back() == u'{' && i < n && text[i] == u'\\') {
@@ -167,7 +169,7 @@ void FlattenNestedGroups(Text& text) {
     // The span: what is left of out from the group's start (a "{" and a
     // replacement, which holds no brace), then the text up to the first
     // "}" and on until the braces balance.
-    Text span = out.substr(groupAt);
+    span.assign(out, groupAt, Text::npos);
     const std::size_t close = FindIndex(text, u"}", i + (span.empty() ? 1 : 0), Compare::Binary);
     if (close == TextView::npos) break;
     span.append(text, i, close - i + 1);
@@ -189,11 +191,15 @@ void FlattenNestedGroups(Text& text) {
       }
     }
     if (gaveUp) break;
-    Text replacement;
-    if (opens <= 1 && !Has(span, u";}") && !Has(span, u"{\\*\\")) {
+    replacement.clear();
+    if (opens <= 1 && !HasExact(span, u";}") && !HasExact(span, u"{\\*\\")) {
+      // The first "{" goes, then the first "}" becomes the closing tags
+      // (braces have no other case).
       replacement = span;
-      ReplaceIn(replacement, u"{", u"", Compare::Text, Occurrences::First);
-      ReplaceIn(replacement, u"}", u"</b></i></u>", Compare::Text, Occurrences::First);
+      if (const std::size_t brace = replacement.find(u'{'); brace != Text::npos)
+        replacement.erase(brace, 1);
+      if (const std::size_t brace = replacement.find(u'}'); brace != Text::npos)
+        replacement.replace(brace, 1, u"</b></i></u>");
     }
     out.resize(groupAt);
     out += replacement;
