@@ -298,21 +298,47 @@ inline __attribute__((always_inline)) bool IndexedText::MayOccurHere(TextView fi
     if (index_.MayContain(find)) return true;
   }
 #if defined(SKEINLET_CHECK_SKIPS)
-  // The checking build proves every skip: the find text really is absent.
+  ProveSkip(find);
+#endif
+  return false;
+}
+
+#if defined(SKEINLET_CHECK_SKIPS)
+// The checking build proves every skip: the find text really is absent.
+void IndexedText::ProveSkip(TextView find) const {
   if (FindIndex(text_, find, 0, Compare::Text) != TextView::npos) {
     std::fputs("skeinlet: the index skipped a find text that occurs\n", stderr);
     std::abort();
   }
-#endif
-  return false;
 }
+#endif
 
 bool IndexedText::MayOccur(TextView find) { return MayOccurHere(find); }
 
 std::size_t IndexedText::Replace(TextView find, TextView replace, Compare cmp,
                                  Occurrences occ) {
   sites_.clear();
+  // Most rules end at a lookup in the pairs, once they are built: that
+  // path makes no call but the last, so it needs no registers saved.
+  const std::size_t m = find.size();
+  if (built_ && m >= 2 && m <= text_.size() && (m < 4 || text_.size() < kQuadsFrom)) {
+    if (index_.MayContain(find)) return ReplaceFound(find, replace, cmp, occ);
+#if defined(SKEINLET_CHECK_SKIPS)
+    ProveSkip(find);
+#endif
+    return 0;
+  }
+  return ReplaceOther(find, replace, cmp, occ);
+}
+
+std::size_t IndexedText::ReplaceOther(TextView find, TextView replace, Compare cmp,
+                                      Occurrences occ) {
   if (find.empty() || !MayOccurHere(find)) return 0;
+  return ReplaceFound(find, replace, cmp, occ);
+}
+
+std::size_t IndexedText::ReplaceFound(TextView find, TextView replace, Compare cmp,
+                                      Occurrences occ) {
   const bool built = built_, unitsBuilt = unitsBuilt_, quadsBuilt = quadsBuilt_;
   // Should the replacement fail half-way, the index is built again.
   built_ = unitsBuilt_ = quadsBuilt_ = false;

@@ -178,6 +178,16 @@ class IndexedText {
   // MayOccur, in line where the engine calls it: defined, and called, in
   // rules.cpp only.
   inline bool MayOccurHere(TextView find);
+  // Replace once the index has let the search run, and Replace where the
+  // pairs are not what rules the find text out. Out of line, so that the
+  // path through the pairs needs no registers saved.
+  __attribute__((noinline)) std::size_t ReplaceFound(TextView find, TextView replace,
+                                                     Compare cmp, Occurrences occ);
+  __attribute__((noinline)) std::size_t ReplaceOther(TextView find, TextView replace,
+                                                     Compare cmp, Occurrences occ);
+#if defined(SKEINLET_CHECK_SKIPS)
+  void ProveSkip(TextView find) const;
+#endif
   void Stale() noexcept {
     built_ = unitsBuilt_ = quadsBuilt_ = false;
     vainUnitSearches_ = 0;

@@ -323,7 +323,7 @@ ScanWidth SetScanWidth(ScanWidth width) noexcept {
   return before;
 }
 
-const char16_t* BuildLowerTable() noexcept { return Tables().lower.data(); }
+constinit const char16_t* const kLowerUnits = kCaseTables.lower.data();
 char16_t UpperUnit(char16_t c) noexcept { return Tables().upper[c]; }
 
 namespace {

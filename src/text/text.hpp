@@ -34,13 +34,11 @@ enum class Compare : std::uint8_t { Binary, Text };
 
 // --- Case mapping (one code unit to one code unit). ---
 // The whole lower-case table, 65536 entries, for loops over every unit.
-// Inline, as it is asked for by every indexed search and comparison: after
-// the first call it costs a test of its guard and a load.
-const char16_t* BuildLowerTable() noexcept;
-inline const char16_t* LowerTable() noexcept {
-  static const char16_t* const table = BuildLowerTable();
-  return table;
-}
+// Inline, as it is asked for by every indexed search and comparison: it
+// costs a load. The table is constant data, and its address is set before
+// any code runs.
+extern const char16_t* const kLowerUnits;
+inline const char16_t* LowerTable() noexcept { return kLowerUnits; }
 inline char16_t LowerUnit(char16_t c) noexcept { return LowerTable()[c]; }
 // to[i] = LowerUnit(from[i]) for i < count; a block of ASCII is lower-cased
 // without the table. `to` may be `from`.
