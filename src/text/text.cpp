@@ -9,6 +9,7 @@
 #include <charconv>
 #include <cstring>
 #include <string.h>
+#include <span>
 #include <tuple>
 #include <utility>
 #include <vector>
@@ -712,6 +713,34 @@ Pos LastPosition(TextView text, TextView find, Compare cmp) {
 
 namespace {
 
+// The positions of a replacement's matches: the first few on the stack, as
+// most replacements make few, and all of them in a vector past those.
+class MatchList {
+ public:
+  void push_back(std::size_t at) {
+    if (size_ < kFew) {
+      few_[size_] = at;
+    } else {
+      if (size_ == kFew) more_.assign(few_.begin(), few_.end());
+      more_.push_back(at);
+    }
+    ++size_;
+  }
+  std::size_t size() const noexcept { return size_; }
+  std::span<const std::size_t> view() const noexcept {
+    return size_ <= kFew ? std::span<const std::size_t>(few_.data(), size_)
+                         : std::span<const std::size_t>(more_);
+  }
+  // Gives back the vector's memory; the list is not used after.
+  void release() noexcept { std::vector<std::size_t>().swap(more_); }
+
+ private:
+  static constexpr std::size_t kFew = 32;
+  std::array<std::size_t, kFew> few_;
+  std::vector<std::size_t> more_;
+  std::size_t size_ = 0;
+};
+
 std::size_t ReplaceNoting(Text& text, TextView find, TextView replace, Compare cmp,
                          Occurrences occ, std::vector<std::size_t>* sites) {
   if (sites) sites->clear();
@@ -750,7 +779,7 @@ std::size_t ReplaceNoting(Text& text, TextView find, TextView replace, Compare c
   // Growing: the matches are found first (each search starts after the last
   // match, as above), then the text is lengthened once and rebuilt in place
   // from the end, so that no second copy of a long text is ever built.
-  std::vector<std::size_t> matches;
+  MatchList matches;
   // Past this many matches their positions would take more room than a
   // second copy of the text, so the text is copied instead.
   const std::size_t most = std::max<std::size_t>(64, text.size() / 8);
@@ -769,8 +798,8 @@ std::size_t ReplaceNoting(Text& text, TextView find, TextView replace, Compare c
       read = match + m;
       ++count;
     };
-    for (const std::size_t match : matches) put(match);
-    std::vector<std::size_t>().swap(matches);
+    for (const std::size_t match : matches.view()) put(match);
+    matches.release();
     for (; at != TextView::npos; at = FindIndex(text, find, read, cmp)) put(at);
     out.append(text, read, TextView::npos);
     text.swap(out);
@@ -780,7 +809,8 @@ std::size_t ReplaceNoting(Text& text, TextView find, TextView replace, Compare c
   text.resize(oldSize + (replace.size() - m) * matches.size());
   char16_t* data = text.data();
   std::size_t read = oldSize, write = text.size();
-  for (auto match = matches.rbegin(); match != matches.rend(); ++match) {
+  const std::span<const std::size_t> found = matches.view();
+  for (auto match = found.rbegin(); match != found.rend(); ++match) {
     const std::size_t keep = read - (*match + m);
     write -= keep;
     if (keep > 0) std::memmove(data + write, data + *match + m, keep * sizeof(char16_t));
@@ -789,11 +819,11 @@ std::size_t ReplaceNoting(Text& text, TextView find, TextView replace, Compare c
     read = *match;
   }
   if (sites) {
-    sites->reserve(matches.size());
-    for (std::size_t i = 0; i < matches.size(); ++i)
-      sites->push_back(matches[i] + i * (replace.size() - m));
+    sites->reserve(found.size());
+    for (std::size_t i = 0; i < found.size(); ++i)
+      sites->push_back(found[i] + i * (replace.size() - m));
   }
-  return matches.size();
+  return found.size();
 }
 
 }  // namespace

@@ -350,6 +350,29 @@ TEST(Replacing, EveryOccurrenceWithoutRescanning) {
   EXPECT_EQ(t.substr(t.size() - 3), u"cd.");
 }
 
+TEST(Replacing, GrowingInPlaceWithAnyNumberOfMatches) {
+  // Rebuilt in place from the end: the first matches are listed on the
+  // stack and the rest in a vector, so the counts around that limit, and
+  // far past it, must give the text and the sites a plain rebuild gives.
+  for (const std::size_t count : {1u, 31u, 32u, 33u, 64u, 200u}) {
+    Text text, expected;
+    std::vector<std::size_t> expectedSites;
+    for (std::size_t i = 0; i < count; ++i) {
+      text += Text(40, u'x') + u"aB";
+      expected += Text(40, u'x');
+      expectedSites.push_back(expected.size());
+      expected += u"<b>";
+    }
+    text += u"y";
+    expected += u"y";
+    Text t = text;
+    std::vector<std::size_t> sites;
+    EXPECT_EQ(ReplaceIn(t, u"ab", u"<b>", Compare::Text, Occurrences::All, sites), count);
+    EXPECT_EQ(t, expected) << count;
+    EXPECT_EQ(sites, expectedSites) << count;
+  }
+}
+
 TEST(Replacing, SitesAreWhereEachReplacementNowStarts) {
   // Every path: shrinking, the same length, growing in place, growing by a
   // copy, and the first occurrence only; the sites are checked against the
