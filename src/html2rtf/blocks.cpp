@@ -45,11 +45,14 @@ Text QuoteIndent(std::int16_t indent) {
 
 void Emit(TextView rtf) { HtmlRtf().OutputRtf.append(rtf); }
 
-Text TableSuffix() {
+void AppendTableSuffix(Text& to) {
   const std::int16_t depth = HtmlRtf().TableDepth;
-  if (depth <= 0) return Text();
-  return u"\\intbl\\itap" + NumberText(depth);
+  if (depth <= 0) return;
+  to += u"\\intbl\\itap";
+  AppendNumber(to, depth);
 }
+
+void EmitTableSuffix() { AppendTableSuffix(HtmlRtf().OutputRtf); }
 
 void BoldOn() { Emit(kBoldOn); }
 void BoldOff() { Emit(kBoldOff); }
@@ -69,7 +72,10 @@ void StartDefinitionTerm() { Emit(kDefinitionTerm); }
 void BreakParagraph() {
   HtmlRtfState& s = HtmlRtf();
   Emit(u"\r\n\\par");
-  if (s.InListItem) Emit(u"\\pard" + TableSuffix());
+  if (s.InListItem) {
+    Emit(u"\\pard");
+    EmitTableSuffix();
+  }
   s.TextInParagraph = false;
 }
 
@@ -82,7 +88,7 @@ void StartBlockquote() {
   HtmlRtfState& s = HtmlRtf();
   s.BlockquoteIndent = CheckedInt16(std::int64_t{s.BlockquoteIndent} + 720);
   Emit(s.BlockquoteIndent == 720 ? u"\\pard" : u"\\par \\pard");
-  Emit(TableSuffix());
+  EmitTableSuffix();
   Emit(QuoteIndent(s.BlockquoteIndent));
 }
 
@@ -91,7 +97,7 @@ void EndBlockquote() {
   s.BlockquoteIndent = CheckedInt16(std::int64_t{s.BlockquoteIndent} - 720);
   if (s.BlockquoteIndent < 0) s.BlockquoteIndent = 0;
   Emit(u"\\par \\pard\r\n");
-  Emit(TableSuffix());
+  EmitTableSuffix();
   if (s.BlockquoteIndent != 0)
     Emit(QuoteIndent(s.BlockquoteIndent));
   else
@@ -161,8 +167,13 @@ void StartLink(const Text& tag) {
   const Pos q = InStr(h + 6, tag, u"\"", Compare::Binary);
   if (q == 0 || q == h + 6 || s.InLink) return;
   const Text target = LCase(Between(tag, h + 6, q));
-  Emit(u"{\\field{\\*\\fldinst { HYPERLINK " + target + u" }}{\\fldrslt {\\ul\\cf" +
-       NumberText(IndexOfEntry(s.RtfColourIndex, u"0000ff") + 1) + u" ");
+  const std::int64_t blue = IndexOfEntry(s.RtfColourIndex, u"0000ff") + 1;
+  Text& out = s.OutputRtf;
+  out += u"{\\field{\\*\\fldinst { HYPERLINK ";
+  out += target;
+  out += u" }}{\\fldrslt {\\ul\\cf";
+  AppendNumber(out, blue);
+  out += u' ';
   s.InLink = true;
 }
 

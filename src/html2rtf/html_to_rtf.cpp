@@ -212,7 +212,7 @@ void WholeTextPasses(HtmlRtfState& s, std::int16_t drawBorders) {
 
 // One text run: the text between a tag's ">" and the next "<", delimiters
 // excluded.
-void WriteRun(HtmlRtfState& s, Text run) {
+void WriteRun(HtmlRtfState& s, Text& run) {
   s.TextSeen = true;
   if (!s.TextInParagraph) run.erase(0, run.find_first_not_of(u' '));  // LTrim, in place
   if (s.TableDepth > 0) std::erase(run, u'\t');
@@ -246,6 +246,7 @@ void Walk(HtmlRtfState& s, const Text& imageFolder) {
   const Pos length = Len(w);
   Pos pos = 1;
   Text tag;  // each tag upper-cased in turn
+  Text run;  // each text run in turn
   for (Pos round = 0; round < length; ++round) {
     // After the first round `pos` is where the last run ended, at a "<".
     const Pos start = pos <= Len(w) && w[static_cast<std::size_t>(pos - 1)] == u'<'
@@ -263,7 +264,10 @@ void Walk(HtmlRtfState& s, const Text& imageFolder) {
     if (e2 == 0) return;
     const Pos s2 = InStr(e2, w, u"<", Compare::Binary);
     if (s2 == 0) return;
-    if (s2 - e2 + 1 >= 3) WriteRun(s, Mid(w, e2 + 1, s2 - e2 - 1));
+    if (s2 - e2 + 1 >= 3) {
+      run.assign(MidView(w, e2 + 1, s2 - e2 - 1));
+      WriteRun(s, run);
+    }
     pos = s2;
   }
 }

@@ -123,7 +123,9 @@ void RegisterEntry(BoundedArray<Text>& array, std::int16_t& count,
 // --- Paragraphs, blocks and inline tags ---
 
 void Emit(TextView rtf);
-Text TableSuffix();
+// Appends "\\intbl\\itap" and the table depth inside a table; nothing outside.
+void AppendTableSuffix(Text& to);
+void EmitTableSuffix();
 
 void BoldOn();
 void BoldOff();

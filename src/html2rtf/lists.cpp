@@ -15,7 +15,11 @@ constexpr TextView kItemMarkStart = u" \\plain\\cf1\\fi720 ";
 // U+25CF with "?" for readers that cannot show it.
 constexpr TextView kBulletMark = u" \\plain\\cf1\\fi720 \\u9679\\'3f ";
 
-Text FontWord() { return u"\\f" + NumberText(HtmlRtf().CurrentFont); }
+// Appends the current font's "\\f" word.
+void AppendFontWord(Text& to) {
+  to += u"\\f";
+  AppendNumber(to, HtmlRtf().CurrentFont);
+}
 
 }  // namespace
 
@@ -38,7 +42,7 @@ void EndUnorderedList() {
     BreakParagraph();
     Emit(u"\\pard");
     s.ListItemClosed = true;
-    Emit(TableSuffix());
+    EmitTableSuffix();
   }
 }
 
@@ -55,10 +59,13 @@ void StartListItem() {
   if (!s.ListItemClosed) BreakParagraph();
   if (s.OrderedList) {
     s.ItemNumber = CheckedInt16(std::int64_t{s.ItemNumber} + 1);
-    Emit(Text(kItemMarkStart) + NumberText(s.ItemNumber) + u". " + FontWord());
+    s.OutputRtf += kItemMarkStart;
+    AppendNumber(s.OutputRtf, s.ItemNumber);
+    s.OutputRtf += u". ";
   } else {
-    Emit(Text(kBulletMark) + FontWord());
+    s.OutputRtf += kBulletMark;
   }
+  AppendFontWord(s.OutputRtf);
   s.PendingParagraph = false;
   s.TextInCell = false;
   s.ListItemClosed = false;
@@ -70,7 +77,7 @@ void EndListItem() {
   Emit(u"\\pard");
   s.ListItemClosed = true;
   s.ParagraphsInItem = 0;
-  Emit(TableSuffix());
+  EmitTableSuffix();
 }
 
 }  // namespace skeinlet::detail

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <span>
 #include <vector>
 
 namespace skeinlet::detail {
@@ -74,7 +75,7 @@ TextView UpToEnd(TextView text, Ends ends) {
 
 // The value of attribute `name` (with its "=") in an upper-cased tag, up to
 // the next blank or ">"; double quotes and apostrophes removed, trimmed.
-Text AttributeValue(const Text& tag, TextView name, TextView spacedName) {
+Text AttributeValue(TextView tag, TextView name, TextView spacedName) {
   Pos a = InStr(1, tag, name, Compare::Binary);
   Pos from = a + Len(name);
   if (a == 0) {
@@ -93,7 +94,7 @@ Text AttributeValue(const Text& tag, TextView name, TextView spacedName) {
 // COLSPAN of an upper-cased cell tag: the text after "COLSPAN" up to the
 // next blank or the tag's end, without double quotes, "=" and ">"; 1 when
 // it is absent or not a number.
-std::int16_t Colspan(const Text& tag) {
+std::int16_t Colspan(TextView tag) {
   const Pos c = InStr(1, tag, u"COLSPAN", Compare::Binary);
   if (c == 0) return 1;
   const Pos from = c + 7;
@@ -104,11 +105,46 @@ std::int16_t Colspan(const Text& tag) {
   return ToInt16(v);
 }
 
+// Upper-cased tags kept end to end in one text, so that the cells of a row
+// or a table cost no allocation each.
+class UpperTags {
+ public:
+  UpperTags() = default;
+  // Room for `units` units of tags and `count` tags before any allocation.
+  UpperTags(std::size_t units, std::size_t count) {
+    text_.reserve(units);
+    ends_.reserve(count);
+  }
+  // Empties the list, keeping its room.
+  void Clear() noexcept {
+    text_.clear();
+    ends_.clear();
+  }
+  // Adds `tag` upper-cased; returns its index.
+  std::size_t Add(TextView tag) {
+    UCaseAppend(tag, text_);
+    ends_.push_back(text_.size());
+    return ends_.size() - 1;
+  }
+  std::size_t size() const noexcept { return ends_.size(); }
+  TextView operator[](std::size_t i) const noexcept {
+    const std::size_t begin = i == 0 ? 0 : ends_[i - 1];
+    return TextView(text_).substr(begin, ends_[i] - begin);
+  }
+
+ private:
+  Text text_;
+  std::vector<std::size_t> ends_;
+};
+
 // The upper-cased tags of the cells of the row at `rowPosition` of WorkHtml:
-// every "<TD" of RemoveNestedTables(ExtractRow(...)), found in one pass.
-std::vector<Text> RowCellTags(const Text& html, Pos rowPosition) {
+// every "<TD" of RemoveNestedTables(ExtractRow(...)), found in one pass,
+// into `tags`.
+void RowCellTags(const Text& html, Pos rowPosition, UpperTags& tags) {
   const TextView row = MidView(html, rowPosition);
-  std::vector<Text> tags;
+  tags.Clear();
+  // A row that starts at its first cell (an implied row) counts that cell.
+  if (MarkAt(row, 0) == Mark::CellOpen) tags.Add(row.substr(0, TagEnd(row, 0)));
   int depth = 0;
   for (std::size_t i = row.find(u'<', 1); i != TextView::npos; i = row.find(u'<', i + 1)) {
     const Mark m = MarkAt(row, i);
@@ -118,13 +154,9 @@ std::vector<Text> RowCellTags(const Text& html, Pos rowPosition) {
       --depth;
     } else if (depth == 0) {
       if (m == Mark::RowClose || m == Mark::RowOpen || m == Mark::TableClose) break;
-      if (m == Mark::CellOpen) tags.push_back(UCase(row.substr(i, TagEnd(row, i) - i)));
+      if (m == Mark::CellOpen) tags.Add(row.substr(i, TagEnd(row, i) - i));
     }
   }
-  // A row that starts at its first cell (an implied row) counts that cell.
-  if (Mark first = MarkAt(row, 0); first == Mark::CellOpen)
-    tags.insert(tags.begin(), UCase(row.substr(0, TagEnd(row, 0))));
-  return tags;
 }
 
 // Takes the widths of a ColumnWidths list off its front, one at a time:
@@ -144,8 +176,9 @@ class WidthList {
   TextView rest_;
 };
 
-Text CellBoundary(double x, double scale) {
-  return u"\\cellx" + NumberText(RoundToInt32(x * kTwipsPerPixel * scale));
+void AppendCellBoundary(Text& to, double x, double scale) {
+  to += u"\\cellx";
+  AppendNumber(to, RoundToInt32(x * kTwipsPerPixel * scale));
 }
 
 // --- Layout ---
@@ -159,29 +192,43 @@ struct ColumnWidth {
 };
 
 struct LayoutCell {
-  Text Tag;                          // upper-cased
+  std::size_t Tag;                   // in the table's UpperTags
   std::vector<TextView> Nested;      // the tables directly inside the cell
 };
-using LayoutRow = std::vector<LayoutCell>;
+// The cells of all rows in one list, each row a stretch of it.
+struct LayoutTable {
+  UpperTags Tags{128, 8};
+  std::vector<LayoutCell> Cells;
+  std::vector<std::size_t> RowStarts;  // where each row's cells start
+  LayoutTable() {
+    Cells.reserve(8);
+    RowStarts.reserve(4);
+  }
+  std::size_t RowCount() const noexcept { return RowStarts.size(); }
+  std::span<const LayoutCell> Row(std::size_t r) const noexcept {
+    const std::size_t end = r + 1 < RowStarts.size() ? RowStarts[r + 1] : Cells.size();
+    return std::span<const LayoutCell>(Cells).subspan(RowStarts[r], end - RowStarts[r]);
+  }
+};
 
 // The rows of a table text and their cells, nested tables excluded. Cells
 // before any TR form a row of their own, as StartCell makes them.
-std::vector<LayoutRow> TableRows(TextView table) {
-  std::vector<LayoutRow> rows;
+LayoutTable TableRows(TextView table) {
+  LayoutTable out;
   bool inRow = false;
   bool inCell = false;
   for (std::size_t i = table.find(u'<', 1); i != TextView::npos; i = table.find(u'<', i + 1)) {
     switch (MarkAt(table, i)) {
       case Mark::TableOpen: {
         const TextView nested = ExtractElement(table.substr(i), u"TABLE");
-        if (inCell) rows.back().back().Nested.push_back(nested);
+        if (inCell) out.Cells.back().Nested.push_back(nested);
         i += nested.size() - 1;
         break;
       }
       case Mark::TableClose:
-        return rows;
+        return out;
       case Mark::RowOpen:
-        rows.emplace_back();
+        out.RowStarts.push_back(out.Cells.size());
         inRow = true;
         inCell = false;
         break;
@@ -191,11 +238,11 @@ std::vector<LayoutRow> TableRows(TextView table) {
         break;
       case Mark::CellOpen: {
         if (!inRow) {
-          rows.emplace_back();
+          out.RowStarts.push_back(out.Cells.size());
           inRow = true;
         }
         const std::size_t e = TagEnd(table, i);
-        rows.back().push_back({UCase(table.substr(i, e - i)), {}});
+        out.Cells.push_back({out.Tags.Add(table.substr(i, e - i)), {}});
         inCell = true;
         break;
       }
@@ -206,7 +253,7 @@ std::vector<LayoutRow> TableRows(TextView table) {
         break;
     }
   }
-  return rows;
+  return out;
 }
 
 std::int64_t Round(double v) {
@@ -233,11 +280,11 @@ std::vector<std::int64_t> LayoutColumns(TextView table, double available, int le
   }
 
   // Columns: the widest row, each cell counting its COLSPAN.
-  const std::vector<LayoutRow> rows = TableRows(table);
+  const LayoutTable layout = TableRows(table);
   std::int64_t columns = 0;
-  for (const LayoutRow& row : rows) {
+  for (std::size_t r = 0; r < layout.RowCount(); ++r) {
     std::int64_t n = 0;
-    for (const LayoutCell& cell : row) n += std::max<std::int64_t>(1, Colspan(cell.Tag));
+    for (const LayoutCell& cell : layout.Row(r)) n += std::max<std::int64_t>(1, Colspan(layout.Tags[cell.Tag]));
     columns = std::max(columns, std::int64_t{CheckedInt16(n)});
   }
 
@@ -247,12 +294,13 @@ std::vector<std::int64_t> LayoutColumns(TextView table, double available, int le
   // cell's columns all carry their part of the nested table.
   std::vector<ColumnWidth> widths(static_cast<std::size_t>(columns));
   std::vector<ColumnWidth> rowWidths;
-  for (const LayoutRow& row : rows) {
+  for (std::size_t r = 0; r < layout.RowCount(); ++r) {
     rowWidths.assign(widths.size(), ColumnWidth{});
     std::size_t c = 0;
-    for (const LayoutCell& cell : row) {
-      const std::int64_t k = std::max<std::int64_t>(1, Colspan(cell.Tag));
-      const Text v = AttributeValue(cell.Tag, u"WIDTH=", u"WIDTH =");
+    for (const LayoutCell& cell : layout.Row(r)) {
+      const TextView tag = layout.Tags[cell.Tag];
+      const std::int64_t k = std::max<std::int64_t>(1, Colspan(tag));
+      const Text v = AttributeValue(tag, u"WIDTH=", u"WIDTH =");
       ColumnWidth share;
       double own = 0;  // the cell's own width in pixels, 0 when it has none
       if (Contains(v, u"%", Compare::Binary)) {
@@ -458,7 +506,9 @@ void StartRow(const Text&, Pos position) {
   t.RowPosition = CheckedInt32(position);
 
   if (s.TableDepth == 1) {
-    Text d(t.Centred ? kRowStartCentred : kRowStart);
+    // The row's words, in the thread's buffer kept from row to row.
+    thread_local Text d;
+    d.assign(t.Centred ? kRowStartCentred : kRowStart);
     if (t.Bordered) {
       for (const TextView b : kRowBorders) d += b;
       d += kCrLf;
@@ -467,16 +517,21 @@ void StartRow(const Text&, Pos position) {
     if (t.TableWidth > kPageWidth) s.TableScale = double{kPageWidth} / t.TableWidth;
     double x = 0;
     WidthList w(t.ColumnWidths);
-    for (const Text& cell : RowCellTags(s.WorkHtml, t.RowPosition)) {
+    // The thread's list, kept from row to row.
+    thread_local UpperTags cells;
+    RowCellTags(s.WorkHtml, t.RowPosition, cells);
+    for (std::size_t c = 0; c < cells.size(); ++c) {
+      const TextView cell = cells[c];
       const std::int16_t span = Colspan(cell);
       for (std::int16_t i = 0; i < span; ++i) x += w.Take();
       if (t.Bordered) {
         for (const TextView b : kCellBorders) d += b;
         d += kCrLf;
       }
-      d += CellBoundary(x, s.TableScale);
+      AppendCellBoundary(d, x, s.TableScale);
     }
-    Emit(d + Text(kCrLf));
+    d += kCrLf;
+    Emit(d);
   }
   t.CellCount = 0;
 }
@@ -500,7 +555,7 @@ void StartCell(const Text& tag, Pos position) {
   TableRecord& t = Innermost(s);
   if (t.CellOpen) EndCell();
   t.CellOpen = true;
-  Emit(TableSuffix());
+  EmitTableSuffix();
   const std::int16_t span = Colspan(tag);
   t.CellColumns = span;
   t.CellCount = CheckedInt16(std::int64_t{t.CellCount} + span);
@@ -532,14 +587,20 @@ void EndRow() {
   if (s.TableDepth == 1) {
     Emit(t.RowHighlight ? u"\\row}\r\n" : u"\\row\r\n");
   } else {
-    Text d = TableSuffix();
+    thread_local Text d;  // kept from row to row
+    d.clear();
+    AppendTableSuffix(d);
     d += t.Centred ? kNestedRowStartCentred : kNestedRowStart;
     if (t.Bordered)
       for (const TextView b : kRowBorders) d += b;
     if (t.Bordered) d += kCrLf;
     double x = 0;
     WidthList w(t.ColumnWidths);
-    for (const Text& cell : RowCellTags(s.WorkHtml, t.RowPosition)) {
+    // The thread's list, kept from row to row.
+    thread_local UpperTags cells;
+    RowCellTags(s.WorkHtml, t.RowPosition, cells);
+    for (std::size_t c = 0; c < cells.size(); ++c) {
+      const TextView cell = cells[c];
       const std::int16_t span = Colspan(cell);
       for (std::int16_t i = 0; i < span; ++i) x += w.Take();
       if (t.Bordered) {
@@ -548,10 +609,12 @@ void EndRow() {
       }
       if (Contains(cell, u"ROWSPAN", Compare::Binary)) d += u"\\clvmgf";
       if (Contains(cell, u"ROWMERGE=TRUE", Compare::Binary)) d += u"\\clvmrg";
-      d += CellBoundary(x, s.TableScale);
+      AppendCellBoundary(d, x, s.TableScale);
     }
     d += t.RowHighlight ? u"\\nestrow}}\\intbl\\itap" : u"\\nestrow}\\intbl\\itap";
-    Emit(d + NumberText(s.TableDepth) + Text(kCrLf));
+    AppendNumber(d, s.TableDepth);
+    d += kCrLf;
+    Emit(d);
   }
   t.RowHighlight = false;
   t.RowOpen = false;

@@ -372,6 +372,12 @@ Text UCase(TextView s) {
   return out;
 }
 
+void UCaseAppend(TextView s, Text& out) {
+  const std::size_t at = out.size();
+  out.resize(at + s.size());
+  MapUnits(s.data(), s.size(), out.data() + at, Tables().upper.data(), u'a', -0x20);
+}
+
 void UCaseInto(TextView s, Text& out) {
   out.resize(s.size());
   // 'a' to 'z' lose 0x20.

@@ -49,6 +49,8 @@ Text UCase(TextView s);
 // UCase into `out`, reusing its room (for loops over many short texts);
 // `s` must not view `out`.
 void UCaseInto(TextView s, Text& out);
+// UCase appended to `out`; `s` must not view `out`.
+void UCaseAppend(TextView s, Text& out);
 // Whether `s` upper-cased unit by unit (UpperUnit) is `upper`, without a
 // copy; `upper` is already upper case.
 bool EqualsUpper(TextView s, TextView upper) noexcept;

@@ -112,6 +112,30 @@ TEST(Tables, ColumnWidths) {
   EXPECT_TRUE(HtmlRtf().TableStack[1].ColumnWidths.empty());
 }
 
+TEST(Tables, WideRowsOfLongCellTags) {
+  // Twenty cells a row, each tag long enough that a row's tags outgrow any
+  // small room kept for them: every cell keeps its own width. The second
+  // row's cells are narrower, so the first row's decide every column.
+  Text first = u"<tr>", second = u"<tr>", widths;
+  for (int c = 1; c <= 20; ++c) {
+    const Text style = u"<td style=\"padding: 0; border: none\" width=";
+    first += style + NumberText(10 * c) + u">x</td>";
+    second += style + NumberText(5 * c) + u">x</td>";
+    widths += NumberText(10 * c) + u" ";
+  }
+  const Text table =
+      u"<table>" + first + second + u"<tr><td colspan=20 width=40>y</td></tr></table>";
+  EXPECT_EQ(Layout(table), widths + u"= 2100");
+  // 2100 pixels drawn across the page: the first boundary at 10 of them, the
+  // second at 30, the last at the page's width.
+  const Text body = Body(table);
+  const TextView definition = TextView(body).substr(0, body.find(u"\r\n"));
+  EXPECT_EQ(CountOccurrences(definition, u"\\cellx", Compare::Binary), 20) << ToUtf8(body);
+  EXPECT_TRUE(definition.starts_with(u"\\trowd\\trgaph30\\trleft-30 \\cellx43\\cellx129"))
+      << ToUtf8(body);
+  EXPECT_TRUE(definition.ends_with(u"\\cellx9000")) << ToUtf8(body);
+}
+
 TEST(Tables, OutermostRows) {
   // First in the body: no "\pard\plain\tx0" in the header and no "\par".
   EXPECT_EQ(Body(u"<table border=1><tr><td>a</td><td>b</td></tr></table>"),
