@@ -247,22 +247,26 @@ void Walk(HtmlRtfState& s, const Text& imageFolder) {
   Pos pos = 1;
   Text tag;  // each tag upper-cased in turn
   Text run;  // each text run in turn
+  // InStr(from, w, unit), searched in the text as it is now.
+  const auto find = [&w](Pos from, TextView unit) -> Pos {
+    const std::size_t at = FindIndex(w, unit, static_cast<std::size_t>(from - 1), Compare::Binary);
+    return at == TextView::npos ? 0 : static_cast<Pos>(at) + 1;
+  };
   for (Pos round = 0; round < length; ++round) {
     // After the first round `pos` is where the last run ended, at a "<".
-    const Pos start = pos <= Len(w) && w[static_cast<std::size_t>(pos - 1)] == u'<'
-                          ? pos
-                          : InStr(pos, w, u"<", Compare::Binary);
+    const Pos start =
+        pos <= Len(w) && w[static_cast<std::size_t>(pos - 1)] == u'<' ? pos : find(pos, u"<");
     if (start == 0) return;
-    const Pos end = InStr(start, w, u">", Compare::Binary);
+    const Pos end = find(start, u">");
     if (end == 0) return;  // a "<" that no ">" closes ends the walk
     UCaseInto(MidView(w, start, end - start + 1), tag);
     OfferTag(tag, start, imageFolder);
 
     // A handler may have changed WorkHtml behind the tag; the run is found
     // in the text as it is now.
-    const Pos e2 = InStr(end, w, u">", Compare::Binary);
+    const Pos e2 = find(end, u">");
     if (e2 == 0) return;
-    const Pos s2 = InStr(e2, w, u"<", Compare::Binary);
+    const Pos s2 = find(e2, u"<");
     if (s2 == 0) return;
     if (s2 - e2 + 1 >= 3) {
       run.assign(MidView(w, e2 + 1, s2 - e2 - 1));

@@ -122,27 +122,32 @@ TagList ReadTags(const Text& html) {
   Text name;
   // A tag mostly has the name of the tag before it, or of the last other
   // name before that ("<B>x</B>", "<TD><P>x</P></TD>"): those two are
-  // tried before the map.
+  // tried before the map, upper-cased unit by unit as they are compared.
   std::uint32_t recent[2] = {0, 0};
-  for (Pos lt = InStr(1, html, u"<", Compare::Binary); lt != 0;
-       lt = InStr(lt + 1, html, u"<", Compare::Binary)) {
-    const bool closing = lt < Len(html) && html[static_cast<std::size_t>(lt)] == u'/';
-    const std::size_t from = static_cast<std::size_t>(lt) + (closing ? 1 : 0);
+  const TextView text(html);
+  for (std::size_t at = FindIndex(text, u"<", 0, Compare::Binary); at != TextView::npos;
+       at = FindIndex(text, u"<", at + 1, Compare::Binary)) {
+    const Pos lt = static_cast<Pos>(at) + 1;
+    const bool closing = at + 1 < text.size() && text[at + 1] == u'/';
+    const std::size_t from = at + 1 + (closing ? 1 : 0);
     std::size_t n = from;
-    while (n < html.size() && IsNameUnit(html[n])) ++n;
-    if (n == from || (html[from] >= u'0' && html[from] <= u'9')) continue;
-    const Pos gt = InStr(lt, html, u">", Compare::Binary);
-    if (gt == 0) break;
-    UCaseInto(TextView(html).substr(from, n - from), name);
+    while (n < text.size() && IsNameUnit(text[n])) ++n;
+    if (n == from || (text[from] >= u'0' && text[from] <= u'9')) continue;
+    const std::size_t gtAt = FindIndex(text, u">", at, Compare::Binary);
+    if (gtAt == TextView::npos) break;
+    const Pos gt = static_cast<Pos>(gtAt) + 1;
+    const TextView raw = text.substr(from, n - from);
     std::uint32_t index;
-    if (!list.nameViews_.empty() && list.nameViews_[recent[0]] == name) {
+    if (!list.nameViews_.empty() && EqualsUpper(raw, list.nameViews_[recent[0]])) {
       index = recent[0];
-    } else if (!list.nameViews_.empty() && list.nameViews_[recent[1]] == name) {
+    } else if (!list.nameViews_.empty() && EqualsUpper(raw, list.nameViews_[recent[1]])) {
       index = recent[1];
     } else {
-      const auto [at, added] = list.names_.try_emplace(name, static_cast<std::uint32_t>(list.nameViews_.size()));
-      if (added) list.nameViews_.push_back(at->first);
-      index = at->second;
+      UCaseInto(raw, name);
+      const auto [entry, added] =
+          list.names_.try_emplace(name, static_cast<std::uint32_t>(list.nameViews_.size()));
+      if (added) list.nameViews_.push_back(entry->first);
+      index = entry->second;
     }
     if (index != recent[0]) {
       recent[1] = recent[0];
