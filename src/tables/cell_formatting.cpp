@@ -37,7 +37,8 @@ bool TagAt(TextView s, std::size_t at, TextView upperTag) noexcept {
 
 CellTags FindCellTags(TextView s) {
   CellTags tags;
-  for (std::size_t at = s.find(u'<'); at != TextView::npos; at = s.find(u'<', at + 1)) {
+  UnitCursor lt(s, u'<');
+  for (std::size_t at = lt.Next(0); at != TextView::npos; at = lt.Next(at + 1)) {
     const std::size_t next = at + 1;
     tags.Bold |= TagAt(s, next, u"B>");
     tags.Italic |= TagAt(s, next, u"I>");
@@ -60,9 +61,10 @@ CellTags FindCellTags(TextView s) {
 Text CollectFontTags(TextView t) {
   Text f;
   std::size_t from = 0;
+  UnitCursor lt(t, u'<');
   for (;;) {
-    std::size_t open = t.find(u'<', from);
-    while (open != TextView::npos && !TagAt(t, open + 1, u"FONT")) open = t.find(u'<', open + 1);
+    std::size_t open = lt.Next(from);
+    while (open != TextView::npos && !TagAt(t, open + 1, u"FONT")) open = lt.Next(open + 1);
     if (open == TextView::npos) break;
     const std::size_t close = t.find(u'>', open);
     if (close == TextView::npos) break;
@@ -132,8 +134,14 @@ CellFormattingState& CellFormatting() { return g_cells; }
 
 void ResetCellPieces() {
   CellFormattingState& st = g_cells;
-  st.CellPieceCapacity = kPieceBlock;
-  st.CellPieces.Redim(1, st.CellPieceCapacity);
+  // Only the pieces up to the count were ever set: a list of one block is
+  // emptied where it was used instead of made anew.
+  if (st.CellPieces.Dimensioned() && st.CellPieceCapacity == kPieceBlock) {
+    for (std::int32_t k = 1; k <= st.CellPieceCount; ++k) st.CellPieces[k] = CellPiece{};
+  } else {
+    st.CellPieceCapacity = kPieceBlock;
+    st.CellPieces.Redim(1, st.CellPieceCapacity);
+  }
   st.CellPieceCount = 0;
   st.LastFontTags.clear();
   st.BoldOpen = st.ItalicOpen = st.UnderlineOpen = false;
@@ -167,39 +175,45 @@ void FormatCellPiece(std::int32_t index) {
 Text CarryCellFormatting(const Text& tableHtml) {
   Text s = Replace(tableHtml, u"< ", u"<", Compare::Binary);
   ReplaceIn(s, u" >", u">", Compare::Binary);
-  const Text upper = UCase(s);
   if (s.empty()) return u"";
 
   ResetCellPieces();
   CellFormattingState& st = g_cells;
-  const Pos n = Len(s);
+  // The tags are compared in upper case where they stand, as in an
+  // upper-cased copy of the text; every one starts with "<".
+  const TextView v(s);
+  const std::size_t n = v.size();
+  UnitCursor lt(v, u'<');
   Text buffer;
-  Pos i = 1;
-  while (i <= n) {
+  std::size_t i = 0;
+  while (i < n) {
     // Everything up to the next "<" is between cells; a "<" that does not
     // open a cell is too.
-    const std::size_t lt = FindIndex(upper, u"<", static_cast<std::size_t>(i - 1), Compare::Binary);
-    if (lt == TextView::npos) {
-      buffer.append(TextView(s).substr(static_cast<std::size_t>(i - 1)));
+    const std::size_t at = lt.Next(i);
+    if (at == TextView::npos) {
+      buffer.append(v.substr(i));
       break;
     }
-    const TextView three = TextView(upper).substr(lt, 3);
-    const bool td = three == u"<TD";
-    if (!td && three != u"<TH") {
-      buffer.append(TextView(s).substr(static_cast<std::size_t>(i - 1), lt + 2 - static_cast<std::size_t>(i)));
-      i = static_cast<Pos>(lt) + 2;
+    const TextView three = v.substr(at, 3);
+    const bool td = EqualsUpper(three, u"<TD");
+    if (!td && !EqualsUpper(three, u"<TH")) {
+      buffer.append(v.substr(i, at + 1 - i));
+      i = at + 1;
       continue;
     }
-    buffer.append(TextView(s).substr(static_cast<std::size_t>(i - 1), lt + 1 - static_cast<std::size_t>(i)));
-    i = static_cast<Pos>(lt) + 1;
+    buffer.append(v.substr(i, at - i));
     if (!buffer.empty()) {
       AddCellPiece(std::move(buffer), false);
       buffer.clear();
     }
-    Pos c = InStr(i + 4, upper, td ? u"</TD>" : u"</TH>", Compare::Binary);
-    if (c == 0) c = n;
-    AddCellPiece(Mid(s, i, c + 4 - i + 1), true);
-    i = c + 5;
+    // The cell runs through its "</TD>" ("</TH>"), sought from four units
+    // after its "<", or to the end of the text.
+    const TextView close = td ? u"</TD>" : u"</TH>";
+    std::size_t c = lt.Next(at + 4);
+    while (c != TextView::npos && !EqualsUpper(v.substr(c, close.size()), close)) c = lt.Next(c + 1);
+    const std::size_t end = c == TextView::npos ? n : c + close.size();
+    AddCellPiece(Text(v.substr(at, end - at)), true);
+    i = end;
   }
   if (!buffer.empty()) AddCellPiece(std::move(buffer), false);
 

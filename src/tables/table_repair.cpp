@@ -41,10 +41,12 @@ TagInfo MakeTag(TextView text, Pos p, TextView name) {
 // passed over.
 template <class Test>
 TagInfo WalkTags(TextView text, Pos start, Test&& test) {
-  Pos p = start < 1 ? 0 : InStr(start, text, u"<", Compare::Binary);
-  while (p > 0) {
+  if (start < 1) return {};
+  UnitCursor lt(text, u'<');
+  for (std::size_t at = lt.Next(static_cast<std::size_t>(start - 1)); at != TextView::npos;
+       at = lt.Next(at + 3)) {
+    const Pos p = static_cast<Pos>(at) + 1;
     if (const TextView name = test(text, p); !name.empty()) return MakeTag(text, p, name);
-    p = InStr(p + 3, text, u"<", Compare::Binary);
   }
   return {};
 }

@@ -667,6 +667,40 @@ namespace {
 
 }  // namespace
 
+std::size_t UnitCursor::Next(std::size_t from) noexcept {
+  for (;;) {
+    if (base_ != TextView::npos && from >= base_ && from - base_ < 64) {
+      const std::uint64_t m = mask_ & (~std::uint64_t{0} << (from - base_));
+      if (m != 0) return base_ + static_cast<std::size_t>(std::countr_zero(m));
+      from = base_ + 64;
+    }
+    if (from >= text_.size()) return TextView::npos;
+    Load(from);
+  }
+}
+
+void UnitCursor::Load(std::size_t base) noexcept {
+  const char16_t* p = text_.data() + base;
+  const std::size_t n = std::min<std::size_t>(64, text_.size() - base);
+  std::uint64_t mask = 0;
+  std::size_t k = 0;
+#if defined(__SSE2__)
+  // Sixteen units a compare pair, packed to a byte each for the mask.
+  const __m128i u = _mm_set1_epi16(static_cast<short>(unit_));
+  for (; k + 16 <= n; k += 16) {
+    const __m128i a = _mm_cmpeq_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + k)), u);
+    const __m128i b = _mm_cmpeq_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + k + 8)), u);
+    const auto bits = static_cast<std::uint64_t>(
+        static_cast<std::uint16_t>(_mm_movemask_epi8(_mm_packs_epi16(a, b))));
+    mask |= bits << k;
+  }
+#endif
+  for (; k < n; ++k)
+    if (p[k] == unit_) mask |= std::uint64_t{1} << k;
+  base_ = base;
+  mask_ = mask;
+}
+
 std::size_t CountUnit(TextView text, char16_t unit) noexcept {
   const char16_t* data = text.data();
   const std::size_t n = text.size();

@@ -128,6 +128,24 @@ template <std::size_t N>
 std::size_t FindAnyUnit(TextView s, std::size_t from,
                         const std::array<char16_t, N>& units) noexcept;
 
+// The positions of one unit in a text, found in increasing order (an exact
+// comparison). Next(from) is the first index at or after `from` that holds
+// the unit, or TextView::npos. The cursor keeps which of the 64 units from
+// its last block are the unit, so a walk whose `from` does not go back
+// reads each unit about once, however short the steps between matches.
+class UnitCursor {
+ public:
+  UnitCursor(TextView text, char16_t unit) noexcept : text_(text), unit_(unit) {}
+  std::size_t Next(std::size_t from) noexcept;
+
+ private:
+  void Load(std::size_t base) noexcept;
+  TextView text_;
+  char16_t unit_;
+  std::size_t base_ = TextView::npos;  // the first index of the block held
+  std::uint64_t mask_ = 0;             // bit k: text_[base_ + k] is the unit
+};
+
 // How many units of `text` are `unit`.
 std::size_t CountUnit(TextView text, char16_t unit) noexcept;
 

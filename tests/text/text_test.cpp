@@ -228,6 +228,35 @@ TEST(Searching, FindLastUnitPassesOverUnitsThatShareAByte) {
   EXPECT_EQ(FindLastUnit(u"\"ab", u'"', 2, 1), TextView::npos) << "empty range";
 }
 
+TEST(Searching, UnitCursorFindsWhatAPlainLoopFinds) {
+  // Texts around the 64-unit block, the unit sparse or dense, with units
+  // that share a byte with it; the walk steps forward by 0 to 70 units and
+  // now and then goes back or jumps past the end.
+  const char16_t pool[] = {u'<', u'x', u'\u3c3c', u'\u013c', u'\u3c00'};
+  std::mt19937 rng(20261210);
+  for (int round = 0; round < 3000; ++round) {
+    Text t(rng() % 200, u'x');
+    const unsigned density = 1 + rng() % 6;
+    for (char16_t& c : t) c = pool[rng() % density % std::size(pool)];
+    UnitCursor cursor(t, u'<');
+    std::size_t from = rng() % 4;
+    for (int step = 0; step < 40; ++step) {
+      std::size_t expected = TextView::npos;
+      for (std::size_t i = from; i < t.size(); ++i)
+        if (t[i] == u'<') {
+          expected = i;
+          break;
+        }
+      const std::size_t got = cursor.Next(from);
+      ASSERT_EQ(got, expected) << round << " from " << from;
+      const unsigned move = rng() % 10;
+      if (move == 0) from = from > 0 ? rng() % from : 0;
+      else if (move == 1) from = t.size() + rng() % 3;
+      else from = (got == TextView::npos ? from : got) + rng() % 71;
+    }
+  }
+}
+
 TEST(Searching, BlockScansAgreeWithPlainLoops) {
   // UnitsIn, FindAnyUnit, FindRepeatedUnit and the one-unit
   // CountOccurrences read eight units at a time: random texts around the
