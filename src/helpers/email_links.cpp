@@ -36,20 +36,42 @@ constexpr TextView kBadPairs[] = {u"@.", u".@", u"-.", u".-", u"@-", u"-@"};
 
 constexpr std::size_t kNone = std::numeric_limits<std::size_t>::max();
 
-template <std::size_t N>
-bool InList(const char16_t (&list)[N], char16_t c) {
-  return std::find(std::begin(list), std::end(list), c) != std::end(list);
+// What each unit is to the checks, a bit per list; every unit of the lists
+// is below 256.
+enum UnitClass : std::uint32_t { kAtSign = 1, kBeforeAt = 2, kAfterAt = 4, kFirstStray = 8 };
+static_assert(std::size(kStrayInAddress) + 3 <= 32);
+
+std::uint32_t ClassOf(char16_t c) {
+  static const std::array<std::uint32_t, 256> classes = [] {
+    std::array<std::uint32_t, 256> t{};
+    t[u'@'] |= kAtSign;
+    for (char16_t u : kStrayBeforeAt) t[u] |= kBeforeAt;
+    for (char16_t u : kStrayAfterAt) t[u] |= kAfterAt;
+    for (std::size_t k = 0; k < std::size(kStrayInAddress); ++k)
+      t[kStrayInAddress[k]] |= kFirstStray << k;
+    return t;
+  }();
+  return c < 256 ? classes[c] : 0;
 }
 
-// Occurrences of one character in a word that is cut at both ends: the
+// The classes that occur in a word.
+std::uint32_t ClassesIn(TextView word) {
+  std::uint32_t present = 0;
+  for (char16_t c : word) present |= ClassOf(c);
+  return present;
+}
+
+// Occurrences of one class of unit in a word that is cut at both ends: the
 // live part is [b, e) and the cursors follow it, so that every question
-// costs next to nothing however long the word is.
+// costs next to nothing however long the word is. A class that the word
+// does not hold is not looked for.
 class UnitPositions {
  public:
-  template <class Pred>
-  UnitPositions(TextView word, Pred is) {
+  UnitPositions() = default;
+  UnitPositions(TextView word, std::uint32_t cls, std::uint32_t present) {
+    if (!(present & cls)) return;
     for (std::size_t i = 0; i < word.size(); ++i)
-      if (is(word[i])) at_.push_back(i);
+      if (ClassOf(word[i]) & cls) at_.push_back(i);
     hi_ = at_.size();
   }
   void Narrow(std::size_t b, std::size_t e) {
@@ -65,11 +87,13 @@ class UnitPositions {
   std::size_t lo_ = 0, hi_ = 0;
 };
 
-// StripAddressPunctuation on the live part [b, e) of `word`.
-void StripRange(TextView word, std::size_t& b, std::size_t& e) {
-  UnitPositions ats(word, [](char16_t c) { return c == u'@'; });
-  UnitPositions before(word, [](char16_t c) { return InList(kStrayBeforeAt, c); });
-  UnitPositions after(word, [](char16_t c) { return InList(kStrayAfterAt, c); });
+// StripAddressPunctuation on the live part [b, e) of `word`, which holds
+// the classes `present`.
+void StripRange(TextView word, std::uint32_t present, std::size_t& b, std::size_t& e) {
+  if (!(present & kAtSign)) return;
+  UnitPositions ats(word, kAtSign, present);
+  UnitPositions before(word, kBeforeAt, present);
+  UnitPositions after(word, kAfterAt, present);
   for (;;) {
     ats.Narrow(b, e);
     before.Narrow(b, e);
@@ -89,15 +113,14 @@ void StripRange(TextView word, std::size_t& b, std::size_t& e) {
   }
 }
 
-// The cutting loop of ValidateEmail on [b, e): one change per pass.
-void TrimAddressRange(TextView word, std::size_t& b, std::size_t& e) {
-  UnitPositions ats(word, [](char16_t c) { return c == u'@'; });
-  std::array<UnitPositions*, std::size(kStrayInAddress)> strays{};
-  std::vector<UnitPositions> store;
-  store.reserve(std::size(kStrayInAddress));
-  for (char16_t s : kStrayInAddress)
-    store.emplace_back(word, [s](char16_t c) { return c == s; });
-  for (std::size_t k = 0; k < store.size(); ++k) strays[k] = &store[k];
+// The cutting loop of ValidateEmail on [b, e): one change per pass. Only
+// the stray characters the word holds are kept, in the list's order.
+void TrimAddressRange(TextView word, std::uint32_t present, std::size_t& b, std::size_t& e) {
+  UnitPositions ats(word, kAtSign, present);
+  std::array<UnitPositions, std::size(kStrayInAddress)> strays;
+  std::size_t held = 0;
+  for (std::size_t k = 0; k < std::size(kStrayInAddress); ++k)
+    if (present & (kFirstStray << k)) strays[held++] = UnitPositions(word, kFirstStray << k, present);
 
   while (b < e) {
     const char16_t first = word[b], last = word[e - 1];
@@ -109,11 +132,12 @@ void TrimAddressRange(TextView word, std::size_t& b, std::size_t& e) {
     if (first == u'.') { ++b; continue; }
     ats.Narrow(b, e);
     bool cut = false;
-    for (UnitPositions* s : strays) {
-      s->Narrow(b, e);
-      if (!s->Any()) continue;
+    for (std::size_t k = 0; k < held; ++k) {
+      UnitPositions& s = strays[k];
+      s.Narrow(b, e);
+      if (!s.Any()) continue;
       // InStr of the character against InStr of "@" (0 when there is none).
-      const std::size_t c = s->First() - b + 1;
+      const std::size_t c = s.First() - b + 1;
       const std::size_t at = ats.Any() ? ats.First() - b + 1 : 0;
       if (c >= at) --e; else ++b;
       cut = true;
@@ -125,8 +149,9 @@ void TrimAddressRange(TextView word, std::size_t& b, std::size_t& e) {
 
 Text CheckedAddress(TextView word) {
   std::size_t b = 0, e = word.size();
-  StripRange(word, b, e);
-  TrimAddressRange(word, b, e);
+  const std::uint32_t present = ClassesIn(word);
+  StripRange(word, present, b, e);
+  TrimAddressRange(word, present, b, e);
   const TextView addr = word.substr(b, e - b);
   if (addr.find(u'@') == TextView::npos || addr.find(u'.') == TextView::npos) return {};
   for (TextView bad : kBadPairs)
@@ -138,7 +163,7 @@ Text CheckedAddress(TextView word) {
 
 Text StripAddressPunctuation(TextView word) {
   std::size_t b = 0, e = word.size();
-  StripRange(word, b, e);
+  StripRange(word, ClassesIn(word), b, e);
   return Text(word.substr(b, e - b));
 }
 
