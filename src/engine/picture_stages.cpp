@@ -23,30 +23,30 @@ constexpr TextView kCloseMarkCore = PictureCloseMark.substr(0, PictureCloseMark.
 void Stage05FirstCleanup(EngineCall& call) { call.Html.Apply(kFirstCleanup); }
 
 void Stage06Links(EngineCall& call) {
-  // Most documents hold no address to link: their index stays.
-  call.Html.EditReporting([&](Text& html) {
+  // Every splice the scans make is noted in the text's index, which stays.
+  IndexedText& indexed = call.Html;
+  indexed.EditNoting([&](Text& html) {
     // Both scans search one working copy. Should either fail, the text is
     // what the copy holds by then.
     LinkScanText doc(std::move(html), LinkScanMode::Edit);
-    bool changed = false;
+    doc.NoteSplicesTo(&indexed);
     try {
       if (LCase(call.Links) == u"yes") {
         BuildLinkPrefixes();
         BuildLinkTerminators();
-        changed |= LinkEmailAddresses(doc);
-        changed |= LinkWebAddresses(doc);
+        LinkEmailAddresses(doc);
+        LinkWebAddresses(doc);
       } else {
         BuildWrappedLinkPrefixes();
         BuildWrappedLinkTerminators();
-        changed |= LinkWrappedAddresses(doc);
-        changed |= LinkWrappedAddresses(doc);
+        LinkWrappedAddresses(doc);
+        LinkWrappedAddresses(doc);
       }
     } catch (...) {
       html = doc.Take();
       throw;
     }
     html = doc.Take();
-    return changed;
   });
 }
 

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <vector>
 
 namespace skeinlet::detail {
 namespace {
@@ -97,8 +98,13 @@ void Stage13RowEmphasisAndRepair(EngineCall& call) {
   if (!indexed.Has(u"<table", Compare::Text) || !indexed.Has(u"</table>", Compare::Text))
     return;
   indexed.Apply(kTable);
-  Text& html = indexed.Edit();
-  html = RepairHTMLTables(html, kRepairFillEmptyCells);
+  // Most tables come out of the repair as they went in: the index stays,
+  // told only of where the result differs.
+  indexed.EditNoting([&indexed](Text& html) {
+    std::vector<Written> written;
+    html = RepairHTMLTables(html, kRepairFillEmptyCells, &written);
+    indexed.NoteWritten(written);
+  });
 }
 
 void Stage14LeftoverMarkers(EngineCall& call) {

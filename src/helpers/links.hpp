@@ -91,6 +91,8 @@ struct LinkEntries {
   std::size_t longestOffset = 0;
 };
 
+class IndexedText;
+
 class LinkScanText {
  public:
   LinkScanText(Text html, LinkScanMode mode);
@@ -115,6 +117,9 @@ class LinkScanText {
 
   // html = Left(html, keep) & insert & Mid(html, resume); lc follows.
   void Splice(Pos keep, TextView insert, Pos resume);
+  // Each splice from now on is noted in `indexed` (IndexedText::NoteWritten),
+  // whose text this is while the scans run.
+  void NoteSplicesTo(IndexedText* indexed) noexcept { notes_ = indexed; }
   // How many splices were made.
   std::size_t Splices() const noexcept { return splices_; }
 
@@ -147,6 +152,7 @@ class LinkScanText {
   std::size_t gapBegin_ = 0;
   std::size_t gapEnd_ = 0;
   std::size_t splices_ = 0;
+  IndexedText* notes_ = nullptr;
 };
 
 // The scans on a working copy made once: Stage 6 runs its two scans on

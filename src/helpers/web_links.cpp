@@ -4,6 +4,8 @@
 // copy both scanners (and LinkEmailAddresses) search.
 #include "helpers/links.hpp"
 
+#include "text/rules.hpp"
+
 #include "engine/state.hpp"
 #include "text/errors.hpp"
 
@@ -461,18 +463,27 @@ void LinkScanText::Splice(Pos keep, TextView insert, Pos resume) {
     Text html = Cut(1, left);
     html += insert;
     html += Cut(right + 1, len - right);
+    IndexedText* const notes = notes_;
+    const std::size_t splices = splices_;
     *this = LinkScanText(std::move(html), mode_);
+    notes_ = notes;
+    splices_ = splices + 1;
+  } else {
     ++splices_;
-    return;
+    MoveGap(static_cast<std::size_t>(left));
+    gapEnd_ += static_cast<std::size_t>(right - left);
+    Reserve(insert.size());
+    for (char16_t c : insert) {
+      buf_[gapBegin_] = c;
+      lower_[gapBegin_] = LowerUnit(c);
+      ++gapBegin_;
+    }
   }
-  ++splices_;
-  MoveGap(static_cast<std::size_t>(left));
-  gapEnd_ += static_cast<std::size_t>(right - left);
-  Reserve(insert.size());
-  for (char16_t c : insert) {
-    buf_[gapBegin_] = c;
-    lower_[gapBegin_] = LowerUnit(c);
-    ++gapBegin_;
+  if (notes_ != nullptr) {
+    // The inserted units and three on each side, as the text now stands.
+    const Pos from = std::max<Pos>(left - 3, 0);
+    const Pos to = std::min<Pos>(left + Len(insert) + 3, Length());
+    notes_->NoteWritten(Cut(from + 1, to - from));
   }
 }
 

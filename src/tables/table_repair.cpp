@@ -97,9 +97,59 @@ TagInfo NextStructureTag(TextView text, Pos start) {
   });
 }
 
-Text RepairHTMLTables(const Text& html, std::int32_t options) {
-  Text out;
-  out.reserve(html.size() + html.size() / 8);
+namespace {
+
+// The result of the table walk, built from parts of the text walked and
+// from repaired tables, and where it is not that text: a part that does
+// not follow on from the last part taken from the text makes a join, and a
+// repaired table is compared with what it stands for, its common start and
+// end taken as copied.
+class RepairOutput {
+ public:
+  RepairOutput(const Text& html, std::vector<Written>* written) : html_(html), written_(written) {
+    out_.reserve(html.size() + html.size() / 8);
+  }
+  // html[from - 1, to - 1).
+  void Copy(Pos from, Pos to) {
+    if (to <= from) return;
+    Follow(static_cast<std::size_t>(from - 1));
+    out_.append(TextView(html_).substr(static_cast<std::size_t>(from - 1),
+                                       static_cast<std::size_t>(to - from)));
+    next_ = static_cast<std::size_t>(to - 1);
+  }
+  // `made`, standing for html[from - 1, to - 1) (to past the end: the rest).
+  void Put(const Text& made, Pos from, Pos to) {
+    const std::size_t b = static_cast<std::size_t>(from - 1);
+    const TextView was = TextView(html_).substr(std::min(b, html_.size()),
+                                                static_cast<std::size_t>(std::max<Pos>(to - from, 0)));
+    if (written_ != nullptr) {
+      const TextView now(made);
+      const std::size_t most = std::min(was.size(), now.size());
+      const std::size_t head = CommonStart(was, now);
+      const std::size_t tail = std::min(CommonEnd(was, now), most - head);
+      Follow(b);
+      if (head < now.size() - tail || head < was.size() - tail)
+        written_->push_back({out_.size() + head, now.size() - tail - head});
+    }
+    out_.append(made);
+    next_ = b + was.size();
+  }
+  Text Take() { return std::move(out_); }
+
+ private:
+  void Follow(std::size_t from) {
+    if (written_ != nullptr && from != next_) written_->push_back({out_.size(), 0});
+  }
+  const Text& html_;
+  std::vector<Written>* written_;
+  Text out_;
+  std::size_t next_ = 0;  // where the text goes on from the last part taken
+};
+
+}  // namespace
+
+Text RepairHTMLTables(const Text& html, std::int32_t options, std::vector<Written>* written) {
+  RepairOutput out(html, written);
   Pos c = 1;
   Pos s = 1;
   bool open = false;
@@ -110,14 +160,14 @@ Text RepairHTMLTables(const Text& html, std::int32_t options) {
     if (tag.Name.empty() || tag.EndPos == 0) break;
     if (tag.Name == u"TABLE") {
       if (!open) {
-        out += Slice(html, s, tag.StartPos);
+        out.Copy(s, tag.StartPos);
         open = true;
       } else {
-        out += RepairTable(Slice(html, c, tag.StartPos) + u"</TABLE>", options);
+        out.Put(RepairTable(Slice(html, c, tag.StartPos) + u"</TABLE>", options), c, tag.StartPos);
       }
       c = tag.StartPos;
     } else if (open) {
-      out += RepairTable(Slice(html, c, tag.EndPos + 1), options);
+      out.Put(RepairTable(Slice(html, c, tag.EndPos + 1), options), c, tag.EndPos + 1);
       open = false;
       c = tag.EndPos + 1;
     } else {
@@ -125,19 +175,19 @@ Text RepairHTMLTables(const Text& html, std::int32_t options) {
         const Text piece = Slice(html, c, tag.EndPos + 1);
         const TagInfo first = NextStructureTag(piece, 1);
         if (first.Name == u"/TABLE" && first.StartPos == tag.StartPos - c + 1)
-          out += Slice(html, c, tag.StartPos);
+          out.Copy(c, tag.StartPos);
         else
-          out += RepairTable(u"<TABLE>" + piece, options);
+          out.Put(RepairTable(u"<TABLE>" + piece, options), c, tag.EndPos + 1);
       }
       c = tag.EndPos + 1;
     }
     s = tag.EndPos + 1;
   }
   if (open)
-    out += RepairTable(Mid(html, c) + u"</TABLE>", options);
+    out.Put(RepairTable(Mid(html, c) + u"</TABLE>", options), c, Len(html) + 1);
   else
-    out += Mid(html, s);
-  return out;
+    out.Copy(s, Len(html) + 1);
+  return out.Take();
 }
 
 Text RepairTable(const Text& tableText, std::int32_t options) {

@@ -15,6 +15,7 @@
 #include "text/text.hpp"
 
 #include <cstdint>
+#include <vector>
 
 namespace skeinlet::detail {
 
@@ -27,7 +28,11 @@ struct TagInfo {
 // Option bit 2 turns on FillEmptyCells; the engine passes 2.
 inline constexpr std::int32_t kRepairFillEmptyCells = 2;
 
-Text RepairHTMLTables(const Text& html, std::int32_t options);
+// With `written`, also lists where the result is not the text walked: a
+// part copied from it is left out, as is a repaired table or a part of one
+// that came out as it went in.
+Text RepairHTMLTables(const Text& html, std::int32_t options,
+                      std::vector<Written>* written = nullptr);
 // One table, from its "<TABLE" to its "</TABLE>".
 Text RepairTable(const Text& tableText, std::int32_t options);
 

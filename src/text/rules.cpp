@@ -375,6 +375,21 @@ void IndexedText::Replaced(std::span<const std::size_t> sites, std::size_t lengt
   if (quadsBuilt_) AddQuads(sites, length);
 }
 
+void IndexedText::NoteWritten(TextView window) noexcept {
+  if (built_) index_.Add(window);
+  if (unitsBuilt_) AddUnits(window);
+  if (quadsBuilt_) quads_.AddStarts(window, 0, window.size());
+}
+
+void IndexedText::NoteWritten(std::span<const Written> stretches) noexcept {
+  const TextView text(text_);
+  for (const Written& w : stretches) {
+    const std::size_t from = w.at < 3 ? 0 : w.at - 3;
+    if (from >= text.size()) continue;
+    NoteWritten(text.substr(from, w.at + w.length + 3 - from));
+  }
+}
+
 void IndexedText::Apply(std::span<const Rule> rules) {
   for (const Rule& rule : rules) Apply(rule);
 }

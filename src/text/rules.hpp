@@ -165,6 +165,26 @@ class IndexedText {
     }
     return changed;
   }
+  // Runs `edit(text)`, a change made in another way that calls
+  // NoteWritten with every stretch it writes: the index is kept up to date
+  // from those, and is built again when it is next needed only if `edit`
+  // throws. Returns what `edit` returns.
+  template <class Edit>
+  decltype(auto) EditNoting(Edit&& edit) {
+    try {
+      return edit(text_);
+    } catch (...) {
+      Stale();
+      throw;
+    }
+  }
+  // A stretch that an edit in EditNoting wrote (or the place where it
+  // removed units, with nothing written), with the three units on each side
+  // of it as the text then stood, fewer at an end of the text. A later
+  // edit's stretches may overlap it; the text itself need not be in place.
+  void NoteWritten(TextView window) noexcept;
+  // NoteWritten for each stretch, read from the text as it now stands.
+  void NoteWritten(std::span<const Written> stretches) noexcept;
   // False only when `find` cannot occur in the text.
   bool MayOccur(TextView find);
   // The text, to be changed in another way: the index is built again when

@@ -667,6 +667,39 @@ namespace {
 
 }  // namespace
 
+std::size_t CommonStart(TextView a, TextView b) noexcept {
+  const std::size_t n = std::min(a.size(), b.size());
+  std::size_t i = 0;
+#if defined(__SSE2__)
+  for (; i + 8 <= n; i += 8) {
+    const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(a.data() + i));
+    const __m128i y = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b.data() + i));
+    const auto same = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi16(x, y)));
+    if (same != 0xFFFF) return i + static_cast<std::size_t>(std::countr_one(same)) / 2;
+  }
+#endif
+  while (i < n && a[i] == b[i]) ++i;
+  return i;
+}
+
+std::size_t CommonEnd(TextView a, TextView b) noexcept {
+  const std::size_t n = std::min(a.size(), b.size());
+  const char16_t* x = a.data() + a.size();
+  const char16_t* y = b.data() + b.size();
+  std::size_t k = 0;  // units in common so far, counted from the ends
+#if defined(__SSE2__)
+  for (; k + 8 <= n; k += 8) {
+    const __m128i u = _mm_loadu_si128(reinterpret_cast<const __m128i*>(x - k - 8));
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(y - k - 8));
+    const auto same = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi16(u, v)));
+    // The last unit of the block holds the top two bits.
+    if (same != 0xFFFF) return k + static_cast<std::size_t>(std::countl_one(same << 16)) / 2;
+  }
+#endif
+  while (k < n && x[-1 - static_cast<std::ptrdiff_t>(k)] == y[-1 - static_cast<std::ptrdiff_t>(k)]) ++k;
+  return k;
+}
+
 std::size_t UnitCursor::Next(std::size_t from) noexcept {
   for (;;) {
     if (base_ != TextView::npos && from >= base_ && from - base_ < 64) {

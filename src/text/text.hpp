@@ -128,6 +128,19 @@ template <std::size_t N>
 std::size_t FindAnyUnit(TextView s, std::size_t from,
                         const std::array<char16_t, N>& units) noexcept;
 
+// A stretch that an edit wrote into a text: `length` units from index `at`
+// (none where it only removed units, or joined two parts).
+struct Written {
+  std::size_t at = 0;
+  std::size_t length = 0;
+};
+
+// How many units a and b have in common at their start, and at their end
+// (at most the shorter size), eight units at a time where the processor
+// can.
+std::size_t CommonStart(TextView a, TextView b) noexcept;
+std::size_t CommonEnd(TextView a, TextView b) noexcept;
+
 // The positions of one unit in a text, found in increasing order (an exact
 // comparison). Next(from) is the first index at or after `from` that holds
 // the unit, or TextView::npos. The cursor keeps which of the 64 units from

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/state.hpp"
+#include "text/rules.hpp"
 
 #include <random>
 #include <string>
@@ -54,6 +55,30 @@ TEST(LinkEmailAddresses, LinksWellFormedAddresses) {
   // The same address twice, not wrapped: both linked.
   EXPECT_EQ(Email(kLead + u"ann@site.org and ann@site.org ok"),
             kLead + Mailto(u"ann@site.org") + u" and " + Mailto(u"ann@site.org") + u" ok");
+}
+
+TEST(LinkEmailAddresses, SplicesAreNotedInTheTextsIndex) {
+  // A long text whose index is built before the scan: the anchors it
+  // writes and the joins where it removes a wrapped repeat are found
+  // afterwards, in both working modes.
+  for (const LinkScanMode mode : {LinkScanMode::Edit, LinkScanMode::Plain}) {
+    Text text = kLead + u"ann@site.org &lt;mailto:ann@site.org&gt; and bob@site.org ok ";
+    while (text.size() < 70000) text += u"filler words ";
+    IndexedText indexed(text);
+    ASSERT_FALSE(indexed.Has(u"href"));
+    ASSERT_FALSE(indexed.Has(u"\">"));
+    indexed.EditNoting([&](Text& html) {
+      BuildLinkPrefixes();
+      BuildLinkTerminators();
+      LinkScanText doc(std::move(html), mode);
+      doc.NoteSplicesTo(&indexed);
+      LinkEmailAddresses(doc);
+      html = doc.Take();
+    });
+    const Text linked = Mailto(u"ann@site.org") + u"  and bob@site.org ok";
+    ASSERT_NE(text.find(linked), Text::npos);
+    EXPECT_TRUE(indexed.Has(linked));
+  }
 }
 
 TEST(LinkEmailAddresses, LeavesTheRestAlone) {

@@ -340,6 +340,39 @@ TEST(IndexedText, KeepsEveryPairOfTheTextThroughReplacementsAndEdits) {
   }
 }
 
+TEST(IndexedText, NotedEditsKeepTheIndexes) {
+  // A long text of "ab": its pairs, runs of four and units are built, then
+  // an edit made in another way writes "zz\u00e9" and notes it. What it
+  // wrote, and the runs across its edges, are found; a failing edit has
+  // the indexes built again.
+  Text text;
+  for (int k = 0; k < 40000; ++k) text += u"ab";
+  IndexedText indexed(text);
+  EXPECT_FALSE(indexed.Has(u"zz"));
+  EXPECT_FALSE(indexed.Has(u"bzza"));
+  for (int k = 0; k < 3; ++k) EXPECT_FALSE(indexed.Has(u"\u00e9"));
+  indexed.EditNoting([&](Text& t) {
+    t.insert(1000, u"zz\u00e9");
+    indexed.NoteWritten(std::vector<Written>{{1000, 3}});
+  });
+  EXPECT_TRUE(indexed.Has(u"zz"));
+  EXPECT_TRUE(indexed.Has(u"babz"));  // the run of four across the left edge
+  EXPECT_TRUE(indexed.Has(u"\u00e9ab"));
+  EXPECT_TRUE(indexed.Has(u"\u00e9"));
+  // Only the place of a removal: the units on both sides meet.
+  indexed.EditNoting([&](Text& t) {
+    t.erase(2000, 1);  // a "b": "...aba|ab..."
+    indexed.NoteWritten(std::vector<Written>{{2000, 0}});
+  });
+  EXPECT_TRUE(indexed.Has(u"abaab"));
+  EXPECT_THROW(indexed.EditNoting([&](Text& t) {
+    t.insert(3000, u"qqqq");
+    throw Error(5, "", "");
+  }),
+               Error);
+  EXPECT_TRUE(indexed.Has(u"qqqq"));
+}
+
 TEST(IndexedText, ALongTextsUnitsFollowItsChanges) {
   // A long text of one unit: every other unit is absent until a
   // replacement, a noted edit or an outside edit writes it.

@@ -257,6 +257,24 @@ TEST(Searching, UnitCursorFindsWhatAPlainLoopFinds) {
   }
 }
 
+TEST(Searching, CommonStartAndEndAgreeWithPlainLoops) {
+  std::mt19937 rng(20261211);
+  for (int round = 0; round < 5000; ++round) {
+    Text a(rng() % 40, u'x');
+    for (char16_t& c : a) c = rng() % 6 == 0 ? u'\u0178' : u'x';
+    Text b = a;
+    if (rng() % 2) b.resize(rng() % (b.size() + 1));
+    if (!b.empty() && rng() % 3 != 0) b[rng() % b.size()] = u'\u7800';  // shares a byte with 'x'
+    if (rng() % 2) b.insert(0, rng() % 3, u'x');
+    const std::size_t n = std::min(a.size(), b.size());
+    std::size_t start = 0, end = 0;
+    while (start < n && a[start] == b[start]) ++start;
+    while (end < n && a[a.size() - 1 - end] == b[b.size() - 1 - end]) ++end;
+    ASSERT_EQ(CommonStart(a, b), start) << round;
+    ASSERT_EQ(CommonEnd(a, b), end) << round;
+  }
+}
+
 TEST(Searching, BlockScansAgreeWithPlainLoops) {
   // UnitsIn, FindAnyUnit, FindRepeatedUnit and the one-unit
   // CountOccurrences read eight units at a time: random texts around the
