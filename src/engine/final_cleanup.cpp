@@ -100,7 +100,7 @@ void Stage26FinalCleanupEntities(EngineCall& call) {
     html.Replace(u"</ul></ul></ul></ul>", u"", kText);
   if (!html.Has(u"<center>", kText)) html.Replace(u"</center>", u"", kText);
   html.Replace(TabStopMark, u"&nbsp;&nbsp;&nbsp;", kText);
-  html.Apply(kCharacterEntities);
+  html.ApplyUnitRules(kCharacterEntities);
 }
 
 void Stage27TrailingEmptyCells(EngineCall& call) {

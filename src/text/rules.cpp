@@ -394,6 +394,82 @@ void IndexedText::Apply(std::span<const Rule> rules) {
   for (const Rule& rule : rules) Apply(rule);
 }
 
+namespace {
+
+// Whether ApplyUnitRules may rewrite the text in one pass for `rules`.
+bool UnitRulesInOnePass(std::span<const Rule> rules) {
+  if (rules.size() < 2 || rules.size() > 255) return false;
+  for (const Rule& r : rules)
+    if (r.find.size() != 1 || r.compare != Compare::Binary || r.occurrences != Occurrences::All)
+      return false;
+  for (const Rule& r : rules)
+    for (const char16_t c : r.replace)
+      for (const Rule& f : rules)
+        if (f.find.front() == c) return false;
+  return true;
+}
+
+}  // namespace
+
+void IndexedText::ApplyUnitRules(std::span<const Rule> rules) {
+  if (!UnitRulesInOnePass(rules)) {
+    Apply(rules);
+    return;
+  }
+  sites_.clear();
+  // For each unit, one more than the index of the first rule that finds
+  // it; the entries set are cleared again on the way out.
+  thread_local std::vector<std::uint8_t> ruleOf(std::size_t{1} << 16, 0);
+  struct Clear {
+    std::span<const Rule> rules;
+    ~Clear() {
+      for (const Rule& r : rules) ruleOf[r.find.front()] = 0;
+    }
+  } clear{rules};
+  bool allBeyondAscii = true;
+  for (std::size_t k = rules.size(); k-- > 0;) {
+    const char16_t c = rules[k].find.front();
+    ruleOf[c] = static_cast<std::uint8_t>(k + 1);
+    allBeyondAscii &= c >= 0x80;
+  }
+  const char16_t* p = text_.data();
+  const std::size_t n = text_.size();
+  const auto next = [&](std::size_t i) {
+    for (; i < n; ++i) {
+      if (allBeyondAscii) {
+        // Eight ASCII units at a time: none of them is found.
+        std::uint64_t a, b;
+        while (i + 8 <= n) {
+          std::memcpy(&a, p + i, sizeof a);
+          std::memcpy(&b, p + i + 4, sizeof b);
+          if (((a | b) & kNotAscii) != 0) break;
+          i += 8;
+        }
+        if (i >= n) break;
+      }
+      if (ruleOf[p[i]] != 0) return i;
+    }
+    return n;
+  };
+  std::size_t at = next(0);
+  if (at == n) return;
+  thread_local std::vector<Written> written;
+  written.clear();
+  Text out;
+  out.reserve(n + n / 8);
+  std::size_t copied = 0;
+  for (; at < n; at = next(at + 1)) {
+    out.append(p + copied, at - copied);
+    const TextView with = rules[ruleOf[p[at]] - 1].replace;
+    written.push_back({out.size(), with.size()});
+    out.append(with);
+    copied = at + 1;
+  }
+  out.append(p + copied, n - copied);
+  text_.swap(out);
+  NoteWritten(written);
+}
+
 bool IndexedText::Has(TextView find, Compare cmp) {
   if (!MayOccurHere(find)) return false;
   const bool found = Contains(text_, find, cmp);

@@ -134,6 +134,12 @@ class IndexedText {
     return Replace(rule.find, rule.replace, rule.compare, rule.occurrences);
   }
   void Apply(std::span<const Rule> rules);
+  // Apply, for a table of one-unit rules (exact, every occurrence) whose
+  // replacements hold no unit that a rule of the table finds: then each
+  // unit is replaced by the first rule that finds it, as the rules in turn
+  // would do, and the text is rewritten in one pass. Another table is
+  // applied rule by rule.
+  void ApplyUnitRules(std::span<const Rule> rules);
   // Where the last Replace wrote its replacements (empty when it made
   // none), valid until the text next changes.
   std::span<const std::size_t> Sites() const noexcept { return sites_; }

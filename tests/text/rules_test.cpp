@@ -340,6 +340,38 @@ TEST(IndexedText, KeepsEveryPairOfTheTextThroughReplacementsAndEdits) {
   }
 }
 
+TEST(IndexedText, UnitRulesInOnePassMatchTheRulesInTurn) {
+  // Tables of one-unit rules (beyond ASCII or not, a unit found twice,
+  // empty replacements, and now and then a replacement that holds a unit a
+  // rule finds, which is applied rule by rule) on random texts, short and
+  // long; the long ones have their indexes built first and must find what
+  // the rules wrote.
+  const char16_t units[] = {u'a', u'<', u'\u00e9', u'\u00c9', u'\u00fc', u'\u20ac', u'\u0178'};
+  const TextView replacements[] = {u"", u"&#233;", u"x", u"&amp;", u"\u00e9", u"<"};
+  std::mt19937 rng(20261212);
+  for (int round = 0; round < 400; ++round) {
+    std::vector<Rule> table;
+    const std::size_t count = rng() % 6;
+    for (std::size_t k = 0; k < count; ++k)
+      table.push_back({TextView(&units[rng() % std::size(units)], 1),
+                       replacements[rng() % std::size(replacements)], kAll, kExact});
+    Text text(round % 10 == 0 ? 70000 + rng() % 100 : rng() % 300, u'b');
+    for (char16_t& c : text)
+      if (rng() % 5 == 0) c = units[rng() % std::size(units)];
+    Text expected = text;
+    ApplyRules(expected, table);
+    IndexedText indexed(text);
+    ASSERT_FALSE(indexed.Has(u"&#233;&amp;"));
+    indexed.ApplyUnitRules(table);
+    ASSERT_EQ(text, expected) << round;
+    for (const Rule& r : table) {
+      const Text written = u"b" + Text(r.replace) + u"b";
+      if (expected.find(written) == Text::npos) continue;
+      ASSERT_TRUE(indexed.Has(written)) << round;
+    }
+  }
+}
+
 TEST(IndexedText, NotedEditsKeepTheIndexes) {
   // A long text of "ab": its pairs, runs of four and units are built, then
   // an edit made in another way writes "zz\u00e9" and notes it. What it
