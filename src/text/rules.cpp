@@ -133,12 +133,15 @@ inline std::uint64_t QuadAt(const char16_t* p, const char16_t* lower) noexcept {
 }
 
 #if defined(SKEINLET_AVX2)
-// Marks the runs of four that start in [0, returned) sixteen starts at a
-// time while all the units they read are ASCII; stops at the first block
-// that is not. Four loads, one to three units apart, hold in their 32-bit
-// lanes the low and high halves of the runs at the even and the odd starts.
+// Marks the runs of four that start in [i, returned), below `end`, sixteen
+// starts at a time while all the units they read are ASCII; stops at the
+// first block that is not. Four loads, one to three units apart, hold in
+// their 32-bit lanes the low and high halves of the runs at the even and
+// the odd starts. `mark` is given each slot.
+template <class Mark>
 __attribute__((target("avx2"))) std::size_t MarkAsciiQuadsAvx2(const char16_t* p, std::size_t n,
-                                                               std::size_t i, std::uint8_t* seen,
+                                                               std::size_t i, std::size_t end,
+                                                               Mark mark,
                                                                std::uint32_t lowFactor,
                                                                std::uint32_t highFactor,
                                                                unsigned shift) noexcept {
@@ -149,7 +152,7 @@ __attribute__((target("avx2"))) std::size_t MarkAsciiQuadsAvx2(const char16_t* p
   const __m128i count = _mm_cvtsi32_si128(static_cast<int>(shift));
   alignas(32) std::uint32_t slots[16];
   // The starts i to i + 15 read the units i to i + 18.
-  for (; i + 19 <= n; i += 16) {
+  for (; i + 19 <= n && i + 16 <= end; i += 16) {
     const auto at = [&](std::size_t k) __attribute__((target("avx2"))) {
       return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + i + k));
     };
@@ -162,7 +165,7 @@ __attribute__((target("avx2"))) std::size_t MarkAsciiQuadsAvx2(const char16_t* p
     };
     _mm256_store_si256(reinterpret_cast<__m256i*>(slots), slot(a0, a2));
     _mm256_store_si256(reinterpret_cast<__m256i*>(slots + 8), slot(a1, a3));
-    for (const std::uint32_t s : slots) seen[s] = 0x80;
+    for (const std::uint32_t s : slots) mark(s);
   }
   return i;
 }
@@ -189,7 +192,10 @@ void QuadIndex::Build(TextView text) {
   for (; i + 8 <= text.size(); i += 4) {
 #if defined(SKEINLET_AVX2)
     if (wide && i >= wideFrom) {
-      i = MarkAsciiQuadsAvx2(p, text.size(), i, seen.data(), kLowFactor, kHighFactor, 32 - kBits);
+      std::uint8_t* const bytes = seen.data();
+      i = MarkAsciiQuadsAvx2(
+          p, text.size(), i, text.size(), [bytes](std::uint32_t s) { bytes[s] = 0x80; },
+          kLowFactor, kHighFactor, 32 - kBits);
       wideFrom = i + 16;
       if (i + 8 > text.size()) break;
     }
@@ -220,7 +226,18 @@ void QuadIndex::AddStarts(TextView text, std::size_t from, std::size_t to) noexc
   const char16_t* lower = LowerTable();
   if (text.size() < 4) return;
   to = std::min(to, text.size() - 3);
-  for (std::size_t i = from; i < to; ++i) Set(Slot(QuadAt(text.data() + i, lower)));
+  std::size_t i = from;
+#if defined(SKEINLET_AVX2)
+  // Sixteen starts at a time while they are ASCII, as the build does.
+  if (to >= i + 16 && CurrentScanWidth() >= ScanWidth::Avx2) {
+    std::uint64_t* const bits = bits_.data();
+    i = MarkAsciiQuadsAvx2(
+        text.data(), text.size(), i, to,
+        [bits](std::uint32_t s) { bits[s >> 6] |= std::uint64_t{1} << (s & 63); }, kLowFactor,
+        kHighFactor, 32 - kBits);
+  }
+#endif
+  for (; i < to; ++i) Set(Slot(QuadAt(text.data() + i, lower)));
 }
 
 bool QuadIndex::MayContain(TextView find) const noexcept {

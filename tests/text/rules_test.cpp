@@ -397,6 +397,15 @@ TEST(IndexedText, NotedEditsKeepTheIndexes) {
     indexed.NoteWritten(std::vector<Written>{{2000, 0}});
   });
   EXPECT_TRUE(indexed.Has(u"abaab"));
+  // A long stretch, sixteen runs at a time while ASCII and one by one
+  // around a unit beyond it: each of its runs of four is found.
+  const Text stretch = u"The quick brown fox jumps over the l\u00e4zy dog, 0123456789 times";
+  indexed.EditNoting([&](Text& t) {
+    t.insert(5000, stretch);
+    indexed.NoteWritten(std::vector<Written>{{5000, stretch.size()}});
+  });
+  for (std::size_t i = 0; i + 4 <= stretch.size(); ++i)
+    EXPECT_TRUE(indexed.Has(TextView(stretch).substr(i, 4))) << i;
   EXPECT_THROW(indexed.EditNoting([&](Text& t) {
     t.insert(3000, u"qqqq");
     throw Error(5, "", "");
