@@ -75,25 +75,33 @@ std::vector<TextView> SplitNames(TextView names) {
 
 }  // namespace
 
+// The names differ in the letter after their "T" ("R", "D" or "A"), and
+// only those letters lower-case to theirs, so at most one of them can
+// follow a "<": that letter says which one to compare.
 TagInfo NextTableTag(TextView text, Pos start) {
   return WalkTags(text, start, [](TextView t, Pos p) -> TextView {
     if (!MayBeTableTag(t, p)) return {};
-    if (NameAfter(t, p, u"/TABLE")) return u"/TABLE";
-    if (NameAfter(t, p, u"TABLE")) return u"TABLE";
-    return {};
+    const bool end = t[static_cast<std::size_t>(p)] == u'/';
+    const TextView name = end ? TextView(u"/TABLE") : TextView(u"TABLE");
+    return NameAfter(t, p, name) ? name : TextView();
   });
 }
 
 TagInfo NextStructureTag(TextView text, Pos start) {
   return WalkTags(text, start, [](TextView t, Pos p) -> TextView {
     if (!MayBeTableTag(t, p)) return {};
-    if (NameAfter(t, p, u"TR")) return u"TR";
-    if (NameAfter(t, p, u"TD")) return u"TD";
-    if (NameAfter(t, p, u"/TR")) return u"/TR";
-    if (NameAfter(t, p, u"/TD")) return u"/TD";
-    if (NameAfter(t, p, u"/TABLE")) return u"/TABLE";
-    if (NameAfter(t, p, u"TABLE")) return u"TABLE";
-    return {};
+    const bool end = t[static_cast<std::size_t>(p)] == u'/';
+    // MayBeTableTag has seen the "T"; the letter after it, if any.
+    const std::size_t at = static_cast<std::size_t>(p) + (end ? 2 : 1);
+    if (at >= t.size()) return {};
+    TextView name;
+    switch (LowerUnit(t[at])) {
+      case u'r': name = end ? TextView(u"/TR") : TextView(u"TR"); break;
+      case u'd': name = end ? TextView(u"/TD") : TextView(u"TD"); break;
+      case u'a': name = end ? TextView(u"/TABLE") : TextView(u"TABLE"); break;
+      default: return {};
+    }
+    return NameAfter(t, p, name) ? name : TextView();
   });
 }
 

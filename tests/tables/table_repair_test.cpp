@@ -5,8 +5,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <initializer_list>
 #include <random>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace skeinlet::detail {
@@ -33,6 +35,46 @@ TEST(TableRepair, TagWalks) {
   EXPECT_EQ(NextStructureTag(u"</tr>", 1).Name, u"/TR");
   EXPECT_EQ(NextStructureTag(u"x</table>", 1).Name, u"/TABLE");
   EXPECT_EQ(NextStructureTag(u"<table>", 1).Name, u"TABLE");
+}
+
+// The tag walks done literally: every "<" from the start, the next one
+// searched three characters on, and the names compared in order.
+TagInfo NextTagReference(TextView text, Pos start, std::initializer_list<TextView> names) {
+  for (Pos p = start < 1 ? 0 : InStr(start, text, u"<", Compare::Binary); p > 0;
+       p = InStr(p + 3, text, u"<", Compare::Binary)) {
+    for (TextView name : names) {
+      if (!Equal(MidView(text, p + 1, Len(name)), name, Compare::Text)) continue;
+      TagInfo tag;
+      tag.Name = Text(name);
+      tag.StartPos = static_cast<std::int32_t>(p);
+      tag.EndPos = static_cast<std::int32_t>(InStr(p + 1, text, u">", Compare::Binary));
+      return tag;
+    }
+  }
+  return {};
+}
+
+TEST(TableRepair, TagWalksMatchTheLiteralWalk) {
+  // Names cut short, in mixed case, behind other "<", with the letters
+  // that only look like theirs (U+0130, U+0131, U+212A).
+  const TextView pieces[] = {u"<", u"</", u"t", u"T", u"r", u"D", u"a", u"ABLE", u"able",
+                             u"ab", u"/", u">", u"x", u"\u0130", u"\u0131", u"\u212A", u"<tr>",
+                             u"</Table>", u"<td"};
+  std::mt19937 rng(20261213);
+  for (int round = 0; round < 20000; ++round) {
+    Text t;
+    const int n = static_cast<int>(rng() % 24);
+    for (int k = 0; k < n; ++k) t += pieces[rng() % std::size(pieces)];
+    const Pos start = static_cast<Pos>(rng() % (t.size() + 2));
+    const TagInfo a = NextStructureTag(t, start);
+    const TagInfo b = NextTagReference(t, start, {u"TR", u"TD", u"/TR", u"/TD", u"/TABLE", u"TABLE"});
+    ASSERT_EQ(std::tie(a.Name, a.StartPos, a.EndPos), std::tie(b.Name, b.StartPos, b.EndPos))
+        << round << " " << ToUtf8(t);
+    const TagInfo c = NextTableTag(t, start);
+    const TagInfo d = NextTagReference(t, start, {u"/TABLE", u"TABLE"});
+    ASSERT_EQ(std::tie(c.Name, c.StartPos, c.EndPos), std::tie(d.Name, d.StartPos, d.EndPos))
+        << round << " " << ToUtf8(t);
+  }
 }
 
 TEST(TableRepair, InsertAfterLastTag) {
