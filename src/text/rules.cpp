@@ -468,22 +468,58 @@ void IndexedText::ApplyUnitRules(std::span<const Rule> rules) {
     }
     return n;
   };
-  std::size_t at = next(0);
-  if (at == n) return;
+  // The units found first, so that the text can grow where it stands, as
+  // a replacement does, rather than be copied.
+  thread_local std::vector<std::size_t> hits;
+  hits.clear();
+  std::size_t size = n;
+  bool shrinks = false;
+  for (std::size_t at = next(0); at < n; at = next(at + 1)) {
+    hits.push_back(at);
+    const std::size_t length = rules[ruleOf[p[at]] - 1].replace.size();
+    size += length - 1;
+    shrinks |= length == 0;
+  }
+  if (hits.empty()) return;
+  const auto with = [&](std::size_t at) { return rules[ruleOf[text_[at]] - 1].replace; };
   thread_local std::vector<Written> written;
   written.clear();
-  Text out;
-  out.reserve(n + n / 8);
-  std::size_t copied = 0;
-  for (; at < n; at = next(at + 1)) {
-    out.append(p + copied, at - copied);
-    const TextView with = rules[ruleOf[p[at]] - 1].replace;
-    written.push_back({out.size(), with.size()});
-    out.append(with);
-    copied = at + 1;
+  // How far the units after the last hit passed have moved (an empty
+  // replacement moves them back: the sums wrap as they should).
+  std::size_t moved = 0;
+  for (const std::size_t at : hits) {
+    const std::size_t length = with(at).size();
+    written.push_back({at + moved, length});
+    moved += length - 1;
   }
-  out.append(p + copied, n - copied);
-  text_.swap(out);
+  if (!shrinks) {
+    // Every unit moves right: from the end, each part to its place.
+    std::vector<TextView> replacements;
+    replacements.reserve(hits.size());
+    for (const std::size_t at : hits) replacements.push_back(with(at));
+    text_.resize(size);
+    char16_t* data = text_.data();
+    std::size_t read = n, write = size;
+    for (std::size_t k = hits.size(); k-- > 0;) {
+      const std::size_t keep = read - (hits[k] + 1);
+      write -= keep;
+      if (keep > 0) std::memmove(data + write, data + hits[k] + 1, keep * sizeof(char16_t));
+      write -= replacements[k].size();
+      std::memcpy(data + write, replacements[k].data(), replacements[k].size() * sizeof(char16_t));
+      read = hits[k];
+    }
+  } else {
+    Text out;
+    out.reserve(size);
+    std::size_t copied = 0;
+    for (const std::size_t at : hits) {
+      out.append(p + copied, at - copied);
+      out.append(with(at));
+      copied = at + 1;
+    }
+    out.append(p + copied, n - copied);
+    text_.swap(out);
+  }
   NoteWritten(written);
 }
 
