@@ -468,54 +468,50 @@ void IndexedText::ApplyUnitRules(std::span<const Rule> rules) {
     }
     return n;
   };
-  // The units found first, so that the text can grow where it stands, as
-  // a replacement does, rather than be copied.
-  thread_local std::vector<std::size_t> hits;
+  // The units found and their replacements first, so that the text can
+  // grow where it stands, as a replacement does, rather than be copied.
+  struct Hit {
+    std::size_t at;
+    TextView with;
+  };
+  thread_local std::vector<Hit> hits;
+  thread_local std::vector<Written> written;
   hits.clear();
+  written.clear();
+  // The size so far, and where each replacement lands (an empty one moves
+  // what follows back: the sums wrap as they should).
   std::size_t size = n;
   bool shrinks = false;
   for (std::size_t at = next(0); at < n; at = next(at + 1)) {
-    hits.push_back(at);
-    const std::size_t length = rules[ruleOf[p[at]] - 1].replace.size();
-    size += length - 1;
-    shrinks |= length == 0;
+    const TextView with = rules[ruleOf[p[at]] - 1].replace;
+    hits.push_back({at, with});
+    written.push_back({at + (size - n), with.size()});
+    size += with.size() - 1;
+    shrinks |= with.empty();
   }
   if (hits.empty()) return;
-  const auto with = [&](std::size_t at) { return rules[ruleOf[text_[at]] - 1].replace; };
-  thread_local std::vector<Written> written;
-  written.clear();
-  // How far the units after the last hit passed have moved (an empty
-  // replacement moves them back: the sums wrap as they should).
-  std::size_t moved = 0;
-  for (const std::size_t at : hits) {
-    const std::size_t length = with(at).size();
-    written.push_back({at + moved, length});
-    moved += length - 1;
-  }
   if (!shrinks) {
     // Every unit moves right: from the end, each part to its place.
-    std::vector<TextView> replacements;
-    replacements.reserve(hits.size());
-    for (const std::size_t at : hits) replacements.push_back(with(at));
     text_.resize(size);
     char16_t* data = text_.data();
     std::size_t read = n, write = size;
     for (std::size_t k = hits.size(); k-- > 0;) {
-      const std::size_t keep = read - (hits[k] + 1);
+      const Hit& hit = hits[k];
+      const std::size_t keep = read - (hit.at + 1);
       write -= keep;
-      if (keep > 0) std::memmove(data + write, data + hits[k] + 1, keep * sizeof(char16_t));
-      write -= replacements[k].size();
-      std::memcpy(data + write, replacements[k].data(), replacements[k].size() * sizeof(char16_t));
-      read = hits[k];
+      if (keep > 0) std::memmove(data + write, data + hit.at + 1, keep * sizeof(char16_t));
+      write -= hit.with.size();
+      std::memcpy(data + write, hit.with.data(), hit.with.size() * sizeof(char16_t));
+      read = hit.at;
     }
   } else {
     Text out;
     out.reserve(size);
     std::size_t copied = 0;
-    for (const std::size_t at : hits) {
-      out.append(p + copied, at - copied);
-      out.append(with(at));
-      copied = at + 1;
+    for (const Hit& hit : hits) {
+      out.append(p + copied, hit.at - copied);
+      out.append(hit.with);
+      copied = hit.at + 1;
     }
     out.append(p + copied, n - copied);
     text_.swap(out);
