@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <array>
 #include <limits>
+#include <optional>
 
 namespace skeinlet::detail {
 
@@ -199,12 +200,10 @@ bool LinkEmailAddresses(Text& html, LinkScanMode mode) {
 
 bool LinkEmailAddresses(LinkScanText& doc) {
   ConversionState& state = State();
-  std::vector<Text> terms;
-  if (state.LinkTerminators.Dimensioned())
-    for (std::int64_t i = 1; i <= state.LinkTerminators.UBound(); ++i)
-      terms.push_back(state.LinkTerminators[i]);
   // All the entries: ":", "\" and "/" end an address here too.
-  const LinkEntries terminators(std::move(terms));
+  std::optional<LinkEntries> ownTerminators;
+  const LinkEntries& terminators =
+      EntriesOf({state.LinkTerminators, UpperBound(state.LinkTerminators)}, ownTerminators);
   state.FoundMail.Redim(0, kFoundSlots);
 
   const std::size_t splices = doc.Splices();

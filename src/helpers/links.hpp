@@ -6,11 +6,13 @@
 // filled by the Build routines before a scan.
 #pragma once
 
+#include "text/array.hpp"
 #include "text/text.hpp"
 
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -90,6 +92,52 @@ struct LinkEntries {
   std::vector<std::vector<Anchored>> anchored;  // per anchor unit, in entry order
   std::size_t longestOffset = 0;
 };
+
+// The entries 1 to `last` of a scan table (none of a table never
+// dimensioned); without the backslash when `withoutBackslash`, for the
+// addresses whose prefix has one.
+struct EntryRange {
+  const BoundedArray<Text>& table;
+  std::int64_t last;
+  bool withoutBackslash = false;
+
+  // Calls `visit` with each entry while it returns true.
+  template <class Visit>
+  void ForEach(Visit&& visit) const {
+    if (!table.Dimensioned()) return;
+    const std::int64_t upper = std::min(last, table.UBound());
+    for (std::int64_t i = 1; i <= upper; ++i) {
+      const Text& entry = table[i];
+      if (withoutBackslash && entry == u"\\") continue;
+      if (!visit(entry)) return;
+    }
+  }
+  std::vector<Text> Items() const {
+    std::vector<Text> out;
+    ForEach([&](const Text& entry) {
+      out.push_back(entry);
+      return true;
+    });
+    return out;
+  }
+  bool Holds(const std::vector<Text>& items) const {
+    std::size_t k = 0;
+    bool same = true;
+    ForEach([&](const Text& entry) {
+      same = k < items.size() && items[k] == entry;
+      ++k;
+      return same;
+    });
+    return same && k == items.size();
+  }
+};
+
+// UBound, or 0 for a table never dimensioned.
+std::int64_t UpperBound(const BoundedArray<Text>& table);
+
+// The LinkEntries of `range`. Those of the tables the Build routines make
+// are built once and kept; any other list is built into `own`.
+const LinkEntries& EntriesOf(const EntryRange& range, std::optional<LinkEntries>& own);
 
 class IndexedText;
 

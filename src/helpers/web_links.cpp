@@ -10,6 +10,7 @@
 #include "text/errors.hpp"
 
 #include <algorithm>
+#include <optional>
 #include <utility>
 
 namespace skeinlet::detail {
@@ -67,10 +68,7 @@ void FillTable(BoundedArray<Text>& table, const TextView (&entries)[N]) {
     table[static_cast<std::int64_t>(i) + 1] = Text(entries[i]);
 }
 
-}  // namespace
-
-void BuildLinkPrefixes() {
-  BoundedArray<Text>& table = State().LinkPrefixes;
+void FillLinkPrefixes(BoundedArray<Text>& table) {
   constexpr std::int64_t before = std::size(kLinkPrefixesBeforeDrives);
   table.Redim(0, before + 26 + 1);
   for (std::int64_t i = 0; i < before; ++i)
@@ -83,16 +81,25 @@ void BuildLinkPrefixes() {
   table[before + 27] = Text(kLinkPrefixAfterDrives);
 }
 
-void BuildLinkTerminators() { FillTable(State().LinkTerminators, kLinkTerminators); }
+void FillLinkTerminators(BoundedArray<Text>& table) { FillTable(table, kLinkTerminators); }
 
-void BuildWrappedLinkPrefixes() { FillTable(State().LinkPrefixes, kWrappedLinkPrefixes); }
+void FillWrappedLinkPrefixes(BoundedArray<Text>& table) { FillTable(table, kWrappedLinkPrefixes); }
 
-void BuildWrappedLinkTerminators() {
-  BoundedArray<Text>& table = State().LinkTerminators;
+void FillWrappedLinkTerminators(BoundedArray<Text>& table) {
   table.Redim(0, kWrappedLinkTerminatorCount);
   for (int i = 1; i <= kWrappedLinkTerminatorCount; ++i)
     table[i] = Text(kWrappedLinkTerminator);
 }
+
+}  // namespace
+
+void BuildLinkPrefixes() { FillLinkPrefixes(State().LinkPrefixes); }
+
+void BuildLinkTerminators() { FillLinkTerminators(State().LinkTerminators); }
+
+void BuildWrappedLinkPrefixes() { FillWrappedLinkPrefixes(State().LinkPrefixes); }
+
+void BuildWrappedLinkTerminators() { FillWrappedLinkTerminators(State().LinkTerminators); }
 
 Text LinkAnchor(TextView target, TextView label) {
   Text a;
@@ -499,30 +506,50 @@ Text LinkScanText::Take() {
 
 namespace {
 
-std::vector<Text> Entries(const BoundedArray<Text>& table, std::int64_t last) {
-  std::vector<Text> out;
-  if (!table.Dimensioned()) return out;
-  for (std::int64_t i = 1; i <= last && i <= table.UBound(); ++i) out.push_back(table[i]);
-  return out;
+bool EndsWith(TextView text, TextView tail) {
+  return text.size() >= tail.size() && text.substr(text.size() - tail.size()) == tail;
 }
+
+}  // namespace
 
 std::int64_t UpperBound(const BoundedArray<Text>& table) {
   return table.Dimensioned() ? table.UBound() : 0;
 }
 
-bool EndsWith(TextView text, TextView tail) {
-  return text.size() >= tail.size() && text.substr(text.size() - tail.size()) == tail;
-}
+namespace {
 
-// Terminators without the backslash, for addresses whose prefix has one.
-std::vector<Text> WithoutBackslash(const std::vector<Text>& entries) {
-  std::vector<Text> out;
-  for (const Text& t : entries)
-    if (t != u"\\") out.push_back(t);
-  return out;
+// The entries of the tables the Build routines make, as each scan takes
+// them, grouped once for the life of the process: a small document's scans
+// would otherwise spend more on grouping them than on the search.
+const std::vector<LinkEntries>& BuiltTablesEntries() {
+  static const std::vector<LinkEntries> built = [] {
+    std::vector<LinkEntries> out;
+    BoundedArray<Text> prefixes, terminators;
+    const auto addScanTables = [&] {
+      const std::int64_t lastTerminator = UpperBound(terminators) - 3;
+      out.emplace_back(EntryRange{prefixes, UpperBound(prefixes)}.Items());
+      out.emplace_back(EntryRange{terminators, lastTerminator}.Items());
+      out.emplace_back(EntryRange{terminators, lastTerminator, true}.Items());
+      out.emplace_back(EntryRange{terminators, UpperBound(terminators)}.Items());
+    };
+    FillLinkPrefixes(prefixes);
+    FillLinkTerminators(terminators);
+    addScanTables();
+    FillWrappedLinkPrefixes(prefixes);
+    FillWrappedLinkTerminators(terminators);
+    addScanTables();
+    return out;
+  }();
+  return built;
 }
 
 }  // namespace
+
+const LinkEntries& EntriesOf(const EntryRange& range, std::optional<LinkEntries>& own) {
+  for (const LinkEntries& built : BuiltTablesEntries())
+    if (range.Holds(built.items)) return built;
+  return own.emplace(range.Items());
+}
 
 bool LinkWebAddresses(Text& html) { return LinkWebAddresses(html, LinkScanMode::Edit); }
 
@@ -535,11 +562,14 @@ bool LinkWebAddresses(Text& html, LinkScanMode mode) {
 
 bool LinkWebAddresses(LinkScanText& doc) {
   ConversionState& state = State();
-  const LinkEntries prefixes(Entries(state.LinkPrefixes, UpperBound(state.LinkPrefixes)));
-  const std::vector<Text> terms =
-      Entries(state.LinkTerminators, UpperBound(state.LinkTerminators) - 3);
-  const LinkEntries terminators(terms);
-  const LinkEntries pathTerminators(WithoutBackslash(terms));
+  std::optional<LinkEntries> ownPrefixes, ownTerminators, ownPathTerminators;
+  const std::int64_t lastTerminator = UpperBound(state.LinkTerminators) - 3;
+  const LinkEntries& prefixes =
+      EntriesOf({state.LinkPrefixes, UpperBound(state.LinkPrefixes)}, ownPrefixes);
+  const LinkEntries& terminators =
+      EntriesOf({state.LinkTerminators, lastTerminator}, ownTerminators);
+  const LinkEntries& pathTerminators =
+      EntriesOf({state.LinkTerminators, lastTerminator, true}, ownPathTerminators);
   state.FoundLinks.Redim(0, kFoundSlots);
 
   const std::size_t splices = doc.Splices();
@@ -626,11 +656,14 @@ bool LinkWrappedAddresses(Text& html, LinkScanMode mode) {
 
 bool LinkWrappedAddresses(LinkScanText& doc) {
   ConversionState& state = State();
-  const LinkEntries prefixes(Entries(state.LinkPrefixes, UpperBound(state.LinkPrefixes)));
-  const std::vector<Text> terms =
-      Entries(state.LinkTerminators, UpperBound(state.LinkTerminators) - 3);
-  const LinkEntries terminators(terms);
-  const LinkEntries pathTerminators(WithoutBackslash(terms));
+  std::optional<LinkEntries> ownPrefixes, ownTerminators, ownPathTerminators;
+  const std::int64_t lastTerminator = UpperBound(state.LinkTerminators) - 3;
+  const LinkEntries& prefixes =
+      EntriesOf({state.LinkPrefixes, UpperBound(state.LinkPrefixes)}, ownPrefixes);
+  const LinkEntries& terminators =
+      EntriesOf({state.LinkTerminators, lastTerminator}, ownTerminators);
+  const LinkEntries& pathTerminators =
+      EntriesOf({state.LinkTerminators, lastTerminator, true}, ownPathTerminators);
   state.FoundLinks.Redim(0, kFoundSlots);
 
   const std::size_t splices = doc.Splices();

@@ -4,6 +4,7 @@
 
 #include "engine/state.hpp"
 
+#include <optional>
 #include <random>
 
 namespace skeinlet::detail {
@@ -75,6 +76,35 @@ TEST(LinkTables, EntriesInOrder) {
   BuildWrappedLinkTerminators();
   ASSERT_EQ(t.UBound(), 5);
   for (int i = 1; i <= 5; ++i) EXPECT_EQ(t[i], u"&gt;");
+}
+
+// The scans group the entries of the tables the Build routines make once;
+// a table changed after them is scanned as it now stands, and the built
+// tables again once they are rebuilt.
+TEST(LinkTables, ChangedTablesAreScannedAsTheyStand) {
+  const auto scan = [](Text html) {
+    return BothWays(std::move(html), [](Text& t, LinkScanMode m) { return LinkWebAddresses(t, m); });
+  };
+  const Text text = u"see www.a.org and web.b.org;c here";
+  const Text built = u"see " + Anchor(u"http://www.a.org", u"www.a.org") + u" and web.b.org;c here";
+  EXPECT_EQ(Web(text), built);
+  std::optional<LinkEntries> own;
+  EntriesOf({State().LinkPrefixes, UpperBound(State().LinkPrefixes)}, own);
+  EXPECT_FALSE(own.has_value());
+
+  State().LinkPrefixes[5] = u"web.";  // was "www."
+  EXPECT_EQ(scan(text), u"see www.a.org and " + Anchor(u"web.b.org", u"web.b.org") + u";c here");
+  EXPECT_EQ(EntriesOf({State().LinkPrefixes, UpperBound(State().LinkPrefixes)}, own).items[4],
+            u"web.");
+  EXPECT_TRUE(own.has_value());
+  // A terminator taken out of the table no longer ends an address.
+  State().LinkTerminators[23] = u"#";  // was ";"
+  EXPECT_EQ(scan(text), u"see www.a.org and " + Anchor(u"web.b.org;c", u"web.b.org;c") + u" here");
+
+  EXPECT_EQ(Web(text), built);
+  BuildLinkPrefixes();
+  EXPECT_EQ(Wrapped(u"a &lt;mailto:ann@site.org&gt; b"),
+            u"a " + Anchor(u"mailto:ann@site.org", u"ann@site.org") + u" b");
 }
 
 TEST(LinkWebAddresses, AddressKinds) {

@@ -202,6 +202,17 @@ TEST(BoundedArray, BoundsRedimAndErrors) {
   EXPECT_EQ(grown.LBound(), 0);
   grown[2] = u"#000000";
   EXPECT_EQ(grown[2], u"#000000");
+  // Redim to the same number of entries discards the contents as well,
+  // and takes the new bounds.
+  grown[0] = u"a";
+  grown.Redim(0, 2);
+  for (std::int64_t i = 0; i <= 2; ++i) EXPECT_EQ(grown[i], u"") << i;
+  grown[2] = u"b";
+  grown.Redim(1, 3);
+  EXPECT_EQ(grown.LBound(), 1);
+  EXPECT_EQ(grown.UBound(), 3);
+  for (std::int64_t i = 1; i <= 3; ++i) EXPECT_EQ(grown[i], u"") << i;
+  EXPECT_EQ(ErrorNumberOf([&] { grown[0]; }), 9);
 }
 
 }  // namespace
