@@ -551,6 +551,29 @@ const LinkEntries& EntriesOf(const EntryRange& range, std::optional<LinkEntries>
   return own.emplace(range.Items());
 }
 
+namespace {
+
+// The entries both scans take from the state's tables: the prefixes, and
+// the terminators but the last three, with and without the backslash.
+struct ScanTables {
+  explicit ScanTables(const ConversionState& state)
+      : prefixes(EntriesOf({state.LinkPrefixes, UpperBound(state.LinkPrefixes)}, ownPrefixes)),
+        terminators(EntriesOf({state.LinkTerminators, UpperBound(state.LinkTerminators) - 3},
+                              ownTerminators)),
+        pathTerminators(EntriesOf(
+            {state.LinkTerminators, UpperBound(state.LinkTerminators) - 3, true},
+            ownPathTerminators)) {}
+  ScanTables(const ScanTables&) = delete;
+  ScanTables& operator=(const ScanTables&) = delete;
+
+  std::optional<LinkEntries> ownPrefixes, ownTerminators, ownPathTerminators;
+  const LinkEntries& prefixes;
+  const LinkEntries& terminators;
+  const LinkEntries& pathTerminators;
+};
+
+}  // namespace
+
 bool LinkWebAddresses(Text& html) { return LinkWebAddresses(html, LinkScanMode::Edit); }
 
 bool LinkWebAddresses(Text& html, LinkScanMode mode) {
@@ -562,14 +585,10 @@ bool LinkWebAddresses(Text& html, LinkScanMode mode) {
 
 bool LinkWebAddresses(LinkScanText& doc) {
   ConversionState& state = State();
-  std::optional<LinkEntries> ownPrefixes, ownTerminators, ownPathTerminators;
-  const std::int64_t lastTerminator = UpperBound(state.LinkTerminators) - 3;
-  const LinkEntries& prefixes =
-      EntriesOf({state.LinkPrefixes, UpperBound(state.LinkPrefixes)}, ownPrefixes);
-  const LinkEntries& terminators =
-      EntriesOf({state.LinkTerminators, lastTerminator}, ownTerminators);
-  const LinkEntries& pathTerminators =
-      EntriesOf({state.LinkTerminators, lastTerminator, true}, ownPathTerminators);
+  const ScanTables tables(state);
+  const LinkEntries& prefixes = tables.prefixes;
+  const LinkEntries& terminators = tables.terminators;
+  const LinkEntries& pathTerminators = tables.pathTerminators;
   state.FoundLinks.Redim(0, kFoundSlots);
 
   const std::size_t splices = doc.Splices();
@@ -656,14 +675,10 @@ bool LinkWrappedAddresses(Text& html, LinkScanMode mode) {
 
 bool LinkWrappedAddresses(LinkScanText& doc) {
   ConversionState& state = State();
-  std::optional<LinkEntries> ownPrefixes, ownTerminators, ownPathTerminators;
-  const std::int64_t lastTerminator = UpperBound(state.LinkTerminators) - 3;
-  const LinkEntries& prefixes =
-      EntriesOf({state.LinkPrefixes, UpperBound(state.LinkPrefixes)}, ownPrefixes);
-  const LinkEntries& terminators =
-      EntriesOf({state.LinkTerminators, lastTerminator}, ownTerminators);
-  const LinkEntries& pathTerminators =
-      EntriesOf({state.LinkTerminators, lastTerminator, true}, ownPathTerminators);
+  const ScanTables tables(state);
+  const LinkEntries& prefixes = tables.prefixes;
+  const LinkEntries& terminators = tables.terminators;
+  const LinkEntries& pathTerminators = tables.pathTerminators;
   state.FoundLinks.Redim(0, kFoundSlots);
 
   const std::size_t splices = doc.Splices();
