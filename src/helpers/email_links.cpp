@@ -203,7 +203,8 @@ bool LinkEmailAddresses(LinkScanText& doc) {
   // All the entries: ":", "\" and "/" end an address here too.
   std::optional<LinkEntries> ownTerminators;
   const LinkEntries& terminators =
-      EntriesOf({state.LinkTerminators, UpperBound(state.LinkTerminators)}, ownTerminators);
+      EntriesOf({state.LinkTerminators, UpperBound(state.LinkTerminators)}, ownTerminators,
+                BuiltLinkTables::Web);
   state.FoundMail.Redim(0, kFoundSlots);
 
   const std::size_t splices = doc.Splices();

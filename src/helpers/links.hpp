@@ -135,9 +135,14 @@ struct EntryRange {
 // UBound, or 0 for a table never dimensioned.
 std::int64_t UpperBound(const BoundedArray<Text>& table);
 
-// The LinkEntries of `range`. Those of the tables the Build routines make
-// are built once and kept; any other list is built into `own`.
-const LinkEntries& EntriesOf(const EntryRange& range, std::optional<LinkEntries>& own);
+// The tables a scan is built for: those of BuildLinkPrefixes and
+// BuildLinkTerminators, or those of their wrapped forms.
+enum class BuiltLinkTables { Web, Wrapped };
+
+// The LinkEntries of `range`. Those of the tables the Build routines of
+// `set` make are built once and kept; any other list is built into `own`.
+const LinkEntries& EntriesOf(const EntryRange& range, std::optional<LinkEntries>& own,
+                             BuiltLinkTables set);
 
 class IndexedText;
 

@@ -520,33 +520,37 @@ namespace {
 
 // The entries of the tables the Build routines make, as each scan takes
 // them, grouped once for the life of the process: a small document's scans
-// would otherwise spend more on grouping them than on the search.
-const std::vector<LinkEntries>& BuiltTablesEntries() {
-  static const std::vector<LinkEntries> built = [] {
-    std::vector<LinkEntries> out;
+// would otherwise spend more on grouping them than on the search. Each set
+// is grouped the first time a scan of its kind asks for it, so that a
+// process that only ever links one way never groups the other.
+const std::vector<LinkEntries>& BuiltTablesEntries(BuiltLinkTables set) {
+  const auto group = [](void (*fillPrefixes)(BoundedArray<Text>&),
+                        void (*fillTerminators)(BoundedArray<Text>&)) {
     BoundedArray<Text> prefixes, terminators;
-    const auto addScanTables = [&] {
-      const std::int64_t lastTerminator = UpperBound(terminators) - 3;
-      out.emplace_back(EntryRange{prefixes, UpperBound(prefixes)}.Items());
-      out.emplace_back(EntryRange{terminators, lastTerminator}.Items());
-      out.emplace_back(EntryRange{terminators, lastTerminator, true}.Items());
-      out.emplace_back(EntryRange{terminators, UpperBound(terminators)}.Items());
-    };
-    FillLinkPrefixes(prefixes);
-    FillLinkTerminators(terminators);
-    addScanTables();
-    FillWrappedLinkPrefixes(prefixes);
-    FillWrappedLinkTerminators(terminators);
-    addScanTables();
+    fillPrefixes(prefixes);
+    fillTerminators(terminators);
+    const std::int64_t lastTerminator = UpperBound(terminators) - 3;
+    std::vector<LinkEntries> out;
+    out.emplace_back(EntryRange{prefixes, UpperBound(prefixes)}.Items());
+    out.emplace_back(EntryRange{terminators, lastTerminator}.Items());
+    out.emplace_back(EntryRange{terminators, lastTerminator, true}.Items());
+    out.emplace_back(EntryRange{terminators, UpperBound(terminators)}.Items());
     return out;
-  }();
-  return built;
+  };
+  if (set == BuiltLinkTables::Web) {
+    static const std::vector<LinkEntries> web = group(FillLinkPrefixes, FillLinkTerminators);
+    return web;
+  }
+  static const std::vector<LinkEntries> wrapped =
+      group(FillWrappedLinkPrefixes, FillWrappedLinkTerminators);
+  return wrapped;
 }
 
 }  // namespace
 
-const LinkEntries& EntriesOf(const EntryRange& range, std::optional<LinkEntries>& own) {
-  for (const LinkEntries& built : BuiltTablesEntries())
+const LinkEntries& EntriesOf(const EntryRange& range, std::optional<LinkEntries>& own,
+                             BuiltLinkTables set) {
+  for (const LinkEntries& built : BuiltTablesEntries(set))
     if (range.Holds(built.items)) return built;
   return own.emplace(range.Items());
 }
@@ -556,13 +560,14 @@ namespace {
 // The entries both scans take from the state's tables: the prefixes, and
 // the terminators but the last three, with and without the backslash.
 struct ScanTables {
-  explicit ScanTables(const ConversionState& state)
-      : prefixes(EntriesOf({state.LinkPrefixes, UpperBound(state.LinkPrefixes)}, ownPrefixes)),
+  ScanTables(const ConversionState& state, BuiltLinkTables set)
+      : prefixes(
+            EntriesOf({state.LinkPrefixes, UpperBound(state.LinkPrefixes)}, ownPrefixes, set)),
         terminators(EntriesOf({state.LinkTerminators, UpperBound(state.LinkTerminators) - 3},
-                              ownTerminators)),
+                              ownTerminators, set)),
         pathTerminators(EntriesOf(
             {state.LinkTerminators, UpperBound(state.LinkTerminators) - 3, true},
-            ownPathTerminators)) {}
+            ownPathTerminators, set)) {}
   ScanTables(const ScanTables&) = delete;
   ScanTables& operator=(const ScanTables&) = delete;
 
@@ -585,7 +590,7 @@ bool LinkWebAddresses(Text& html, LinkScanMode mode) {
 
 bool LinkWebAddresses(LinkScanText& doc) {
   ConversionState& state = State();
-  const ScanTables tables(state);
+  const ScanTables tables(state, BuiltLinkTables::Web);
   const LinkEntries& prefixes = tables.prefixes;
   const LinkEntries& terminators = tables.terminators;
   const LinkEntries& pathTerminators = tables.pathTerminators;
@@ -675,7 +680,7 @@ bool LinkWrappedAddresses(Text& html, LinkScanMode mode) {
 
 bool LinkWrappedAddresses(LinkScanText& doc) {
   ConversionState& state = State();
-  const ScanTables tables(state);
+  const ScanTables tables(state, BuiltLinkTables::Wrapped);
   const LinkEntries& prefixes = tables.prefixes;
   const LinkEntries& terminators = tables.terminators;
   const LinkEntries& pathTerminators = tables.pathTerminators;

@@ -88,14 +88,21 @@ TEST(LinkTables, ChangedTablesAreScannedAsTheyStand) {
   const Text text = u"see www.a.org and web.b.org;c here";
   const Text built = u"see " + Anchor(u"http://www.a.org", u"www.a.org") + u" and web.b.org;c here";
   EXPECT_EQ(Web(text), built);
+  const auto prefixesOf = [](std::optional<LinkEntries>& own, BuiltLinkTables set) {
+    return EntriesOf({State().LinkPrefixes, UpperBound(State().LinkPrefixes)}, own, set).items;
+  };
   std::optional<LinkEntries> own;
-  EntriesOf({State().LinkPrefixes, UpperBound(State().LinkPrefixes)}, own);
+  prefixesOf(own, BuiltLinkTables::Web);
   EXPECT_FALSE(own.has_value());
+  // The wrapped set does not hold the web prefixes: asked there, they are
+  // grouped for that call alone, and are still the web prefixes.
+  EXPECT_EQ(prefixesOf(own, BuiltLinkTables::Wrapped).at(4), u"www.");
+  EXPECT_TRUE(own.has_value());
+  own.reset();
 
   State().LinkPrefixes[5] = u"web.";  // was "www."
   EXPECT_EQ(scan(text), u"see www.a.org and " + Anchor(u"web.b.org", u"web.b.org") + u";c here");
-  EXPECT_EQ(EntriesOf({State().LinkPrefixes, UpperBound(State().LinkPrefixes)}, own).items[4],
-            u"web.");
+  EXPECT_EQ(prefixesOf(own, BuiltLinkTables::Web).at(4), u"web.");
   EXPECT_TRUE(own.has_value());
   // A terminator taken out of the table no longer ends an address.
   State().LinkTerminators[23] = u"#";  // was ";"
@@ -105,6 +112,10 @@ TEST(LinkTables, ChangedTablesAreScannedAsTheyStand) {
   BuildLinkPrefixes();
   EXPECT_EQ(Wrapped(u"a &lt;mailto:ann@site.org&gt; b"),
             u"a " + Anchor(u"mailto:ann@site.org", u"ann@site.org") + u" b");
+  // The wrapped tables are grouped in their own set, once.
+  std::optional<LinkEntries> wrappedOwn;
+  EXPECT_EQ(prefixesOf(wrappedOwn, BuiltLinkTables::Wrapped).at(0), u"&lt;file:");
+  EXPECT_FALSE(wrappedOwn.has_value());
 }
 
 TEST(LinkWebAddresses, AddressKinds) {
