@@ -267,27 +267,34 @@ Word SplitWord(TextView w) {
 
 bool Is(const Word& w, TextView letters) { return w.letters == letters && IsNumeric(w.number); }
 
-void ApplyControlWord(RunParts& r, const Word& w) {
+// Applies one control word of the run. False where a table entry it names
+// is outside its table: the subscript error that abandons the run, taken
+// here without raising it (a document without a font table names one in
+// every run).
+bool ApplyControlWord(RunParts& r, const Word& w) {
   ConversionState& st = State();
   const bool drop = DropsFontMarkup();
   const bool unicodeRun = Has(r.control, u"?\\u");
 
   if (Is(w, u"f") && !drop) {  // 1
     const std::int16_t n = ToInt16(w.number);
-    const Text& name = st.FontNames[n];
-    SetAttribute(r.attributes, u"FACE", name);
-    st.CurrentFace = Trim(name);
+    const Text* name = st.FontNames.Find(n);
+    if (name == nullptr) return false;
+    SetAttribute(r.attributes, u"FACE", *name);
+    st.CurrentFace = Trim(*name);
     st.CurrentFontNumber = n;
   }
   if (Is(w, u"fs") && !drop) {  // 2
     const std::int16_t s = RoundToInt16(ToDouble(w.number) / 2.0);
-    const Text& size = st.FontSizeMap[s];
-    SetAttribute(r.attributes, u"SIZE", size);
-    st.CurrentSize = Trim(size);
+    const Text* size = st.FontSizeMap.Find(s);
+    if (size == nullptr) return false;
+    SetAttribute(r.attributes, u"SIZE", *size);
+    st.CurrentSize = Trim(*size);
   }
   if (Is(w, u"cf")) {  // 3
-    Text c = st.ColourList[ToInt16(w.number)];
-    if (c.empty()) c = u"#000000";
+    const Text* listed = st.ColourList.Find(ToInt16(w.number));
+    if (listed == nullptr) return false;
+    Text c = listed->empty() ? Text(u"#000000") : *listed;
     if (!unicodeRun) {
       r.attributes += u"COLOR=" + Quoted(c) + u" ";
       st.CurrentColour = c;
@@ -375,8 +382,9 @@ void ApplyControlWord(RunParts& r, const Word& w) {
         u"<table BORDER=\"1\" CELLSPACING=\"0\" WIDTH=\"590\" bordercolorlight=\"#000000\" "
         u"bordercolordark=\"#000000\" bordercolor=\"#000000\"><tr><td>";
   if (Is(w, u"highlight")) {  // 27
-    r.open += u"</span><span style=" +
-              Quoted(u"background-color: " + st.ColourList[ToInt16(w.number)]) + u">";
+    const Text* colour = st.ColourList.Find(ToInt16(w.number));
+    if (colour == nullptr) return false;
+    r.open += u"</span><span style=" + Quoted(u"background-color: " + *colour) + u">";
     r.close += u"</span>";
   }
   if (w.letters == u"u" && w.number.ends_with(u"?") &&  // 28
@@ -390,9 +398,11 @@ void ApplyControlWord(RunParts& r, const Word& w) {
       r.textIndex.Replace(TabStopMark, tab, Compare::Text);
     }
   }
+  return true;
 }
 
-void ReadControlWords(RunParts& r) {
+// False where a control word abandons the run.
+bool ReadControlWords(RunParts& r) {
   ConversionState& st = State();
   if (CountOccurrences(r.control, u"\\", Compare::Binary) > 1) ++st.MultiWordRuns;
   if (Has(r.control, u"plain\\pard\\") && st.IndentOpen == u"yes" && !Has(r.control, u"\\li")) {
@@ -404,10 +414,11 @@ void ReadControlWords(RunParts& r) {
   while (at <= control.size()) {
     const std::size_t next = control.find(u'\\', at);
     const TextView piece = TextView(control).substr(at, next == Text::npos ? Text::npos : next - at);
-    ApplyControlWord(r, SplitWord(piece));
+    if (!ApplyControlWord(r, SplitWord(piece))) return false;
     if (next == Text::npos) break;
     at = next + 1;
   }
+  return true;
 }
 
 void CarryFont(RunParts& r) {
@@ -645,7 +656,7 @@ void ConvertRun(RunParts& r) {
   }
   r.textIndex.Replace(BulletParagraphMark, u"</li><br>", Compare::Text);
 
-  ReadControlWords(r);   // 11
+  if (!ReadControlWords(r)) return;  // 11: the run is abandoned
   CarryFont(r);          // 12
   TextPassesSecond(r);   // 13
 

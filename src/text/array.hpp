@@ -66,12 +66,16 @@ class BoundedArray {
 
   T& operator[](std::int64_t i) { return items_[Slot(i)]; }
   const T& operator[](std::int64_t i) const { return items_[Slot(i)]; }
+  // The entry at `i`, or null where reading it would raise error 9: for a
+  // caller that takes the error's path itself, without raising it.
+  const T* Find(std::int64_t i) const noexcept { return Inside(i) ? &items_[Slot(i)] : nullptr; }
 
  private:
+  bool Inside(std::int64_t i) const noexcept {
+    return dimensioned_ && i >= lower_ && i - lower_ < static_cast<std::int64_t>(items_.size());
+  }
   std::size_t Slot(std::int64_t i) const {
-    if (!dimensioned_ || i < lower_ ||
-        i - lower_ >= static_cast<std::int64_t>(items_.size()))
-      RaiseError(Error::kSubscript);
+    if (!Inside(i)) RaiseError(Error::kSubscript);
     return static_cast<std::size_t>(i - lower_);
   }
 

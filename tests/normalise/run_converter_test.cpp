@@ -58,6 +58,20 @@ TEST_F(RunConverter, RunsThatWriteNothing) {
   EXPECT_EQ(Convert(u"plain\\i\\b"), u"") << "no blank and no paragraph start";
   // A font number outside the table abandons the run.
   EXPECT_EQ(Convert(u"plain\\f9 lost"), u"");
+  // So do a size, a colour and a highlight outside theirs. What the words
+  // before it set stays set; the words after it are not read.
+  ConversionState& st = State();
+  st.Language.clear();
+  st.CurrentFace = u"kept";
+  EXPECT_EQ(Convert(u"plain\\lang1032\\fs999\\f1 lost"), u"");
+  EXPECT_EQ(st.Language, u"greek");
+  EXPECT_EQ(st.CurrentFace, u"kept");
+  EXPECT_EQ(Convert(u"plain\\fs-4 lost"), u"");
+  st.CurrentColour = u"kept";
+  EXPECT_EQ(Convert(u"plain\\cf9\\f1 lost"), u"");
+  EXPECT_EQ(st.CurrentColour, u"kept");
+  EXPECT_EQ(Convert(u"plain\\i\\highlight3 lost"), u"");
+  EXPECT_EQ(st.CurrentFace, u"kept");
 }
 
 TEST_F(RunConverter, FontAttributesAndTheCarriedFont) {

@@ -185,6 +185,11 @@ TEST(BoundedArray, BoundsRedimAndErrors) {
   EXPECT_EQ(ErrorNumberOf([&] { a[0]; }), 9);
   EXPECT_EQ(ErrorNumberOf([&] { a[3]; }), 9);
   a[2] = 7;
+  // Find answers where [] would raise error 9, and gives the entry itself.
+  EXPECT_EQ(a.Find(2), &a[2]);
+  EXPECT_EQ(a.Find(1), &a[1]);
+  EXPECT_EQ(a.Find(0), nullptr);
+  EXPECT_EQ(a.Find(3), nullptr);
   a.RedimPreserve(4);
   EXPECT_EQ(a.LBound(), 1);
   EXPECT_EQ(a[2], 7);
@@ -197,6 +202,7 @@ TEST(BoundedArray, BoundsRedimAndErrors) {
 
   const BoundedArray<Text> never;
   EXPECT_EQ(ErrorNumberOf([&] { never[0]; }), 9);
+  EXPECT_EQ(never.Find(0), nullptr);
   BoundedArray<Text> grown;
   grown.RedimPreserve(2);  // an undimensioned array starts at 0
   EXPECT_EQ(grown.LBound(), 0);
