@@ -259,6 +259,8 @@ constexpr std::size_t kMostVariants = std::tuple_size_v<decltype(Variants::units
 // How many units a search for one unit looks at one by one before it scans
 // by blocks.
 constexpr std::size_t kNearStarts = 8;
+// Below this many starts a search takes the unit loop.
+constexpr std::size_t kShortScan = 32;
 
 // One scanner per pair of variant counts: entry (F - 1) * 4 + (L - 1).
 template <template <std::size_t, std::size_t> class Pick, std::size_t... I>
@@ -450,6 +452,23 @@ Text RTrim(TextView s) {
 
 namespace {
 
+// The unit loop: each start from `i` to `lastStart` in turn.
+std::size_t ScanUnits(const char16_t* data, TextView find, std::size_t i, std::size_t lastStart,
+                      Compare cmp, const CaseTables* t) noexcept {
+  const std::size_t m = find.size();
+  if (t) {
+    for (; i <= lastStart; ++i)
+      if (t->lower[data[i]] == t->lower[find.front()] && MatchesAt(data + i, find, cmp, t))
+        return i;
+  } else {
+    for (; i <= lastStart; ++i)
+      if (data[i] == find.front() && data[i + m - 1] == find.back() &&
+          MatchesAt(data + i, find, cmp, t))
+        return i;
+  }
+  return TextView::npos;
+}
+
 // FindIndex from `i`, by blocks where it can: the part of a search that is
 // set up once it has not ended in its first few units.
 __attribute__((noinline)) std::size_t ScanFrom(TextView text, TextView find, std::size_t i,
@@ -458,6 +477,9 @@ __attribute__((noinline)) std::size_t ScanFrom(TextView text, TextView find, std
   const char16_t* data = text.data();
   const std::size_t lastStart = text.size() - m;  // the last index a match can start at
   const CaseTables* t = cmp == Compare::Text ? &Tables() : nullptr;
+  // A short stretch (a run's control words, a tag) is over before the
+  // block scanners would have been set up.
+  if (lastStart + 1 - i < kShortScan) return ScanUnits(data, find, i, lastStart, cmp, t);
 
   Variants firstOwn, lastOwn;
   const Variants* first = &firstOwn;
@@ -492,17 +514,7 @@ __attribute__((noinline)) std::size_t ScanFrom(TextView text, TextView find, std
       if (at != TextView::npos) return at;
     }
   }
-  if (t) {
-    for (; i <= lastStart; ++i)
-      if (t->lower[data[i]] == t->lower[find.front()] && MatchesAt(data + i, find, cmp, t))
-        return i;
-  } else {
-    for (; i <= lastStart; ++i)
-      if (data[i] == find.front() && data[i + m - 1] == find.back() &&
-          MatchesAt(data + i, find, cmp, t))
-        return i;
-  }
-  return TextView::npos;
+  return ScanUnits(data, find, i, lastStart, cmp, t);
 }
 
 }  // namespace
