@@ -16,6 +16,7 @@
 #include "text/rules.hpp"
 
 namespace skeinlet::detail {
+using namespace std::string_view_literals;
 namespace {
 
 constexpr int kFlattenMoveLimit = 3800;
@@ -46,8 +47,8 @@ constexpr int kParagraphLanguages[] = {1031, 1033, 1036, 1040, 2055, 2057, 2064,
 const RuleTable& LanguageRules() {
   static const RuleTable table = [] {
     RuleTable t;
-    t.AddFamily(u"\\par \\lang{N} ", u"\\par ", kParagraphLanguages);
-    t.AddFamily(u" - \\lang{N} ", u" - ", kParagraphLanguages);
+    t.AddFamily(u"\\par \\lang{N} "sv, u"\\par "sv, kParagraphLanguages);
+    t.AddFamily(u" - \\lang{N} "sv, u" - "sv, kParagraphLanguages);
     return t;
   }();
   return table;
@@ -56,11 +57,11 @@ const RuleTable& LanguageRules() {
 const RuleTable& RunTailRules() {
   static const RuleTable table = [] {
     RuleTable t;
-    t.Add(u" \\lang2064\\'", u" \\'");
-    t.Add(u">", u"&gt;");
-    t.Add(u"<", u"&lt;");
+    t.Add(u" \\lang2064\\'"sv, u" \\'"sv);
+    t.Add(u">"sv, u"&gt;"sv);
+    t.Add(u"<"sv, u"&lt;"sv);
     // A font switch before two escaped backslashes gets its blank.
-    t.AddFamily(u"\\f{N}\\\\\\\\", u"\\f{N} \\\\\\\\", Range(5, 1));
+    t.AddFamily(u"\\f{N}\\\\\\\\"sv, u"\\f{N} \\\\\\\\"sv, Range(5, 1));
     return t;
   }();
   return table;
@@ -75,7 +76,7 @@ const RuleTable& GroupParagraphEnds() {
     RuleTable t;
     for (const TextView open : {u"{\r\n", u"{ \r\n"}) {
       for (const int braces : {5, 5, 4, 3, 2, 1})
-        t.Add(Text(open) + u"\\par " + Text(static_cast<std::size_t>(braces), u'}'), u"<br>");
+        t.Add(Text(open) + u"\\par " + Text(static_cast<std::size_t>(braces), u'}'), u"<br>"sv);
     }
     return t;
   }();
@@ -87,7 +88,7 @@ const RuleTable& InlineParagraphEnds() {
     RuleTable t;
     for (const TextView head : {u"{\\par ", u"\\par "})
       for (const int braces : {5, 5, 4, 3, 2, 1})
-        t.Add(Text(head) + Text(static_cast<std::size_t>(braces), u'}'), u"<br>");
+        t.Add(Text(head) + Text(static_cast<std::size_t>(braces), u'}'), u"<br>"sv);
     return t;
   }();
   return table;
@@ -97,7 +98,7 @@ const RuleTable& LineParagraphEnds() {
   static const RuleTable table = [] {
     RuleTable t;
     for (const int braces : {5, 5, 4, 3, 2, 1})
-      t.Add(u"\\par\r\n" + Text(static_cast<std::size_t>(braces), u'}'), u"<br>");
+      t.Add(u"\\par\r\n" + Text(static_cast<std::size_t>(braces), u'}'), u"<br>"sv);
     return t;
   }();
   return table;
@@ -113,9 +114,9 @@ constexpr Rule kParagraphEnds[] = {
 };
 
 void ParagraphEnds(IndexedText& run) {
-  if (run.Has(u"\\par }\r\n")) run.Apply(GroupParagraphEnds());
-  if (run.Has(u"\\par }")) run.Apply(InlineParagraphEnds());
-  if (run.Has(u"\\par\r\n}")) run.Apply(LineParagraphEnds());
+  if (run.Has(u"\\par }\r\n"sv)) run.Apply(GroupParagraphEnds());
+  if (run.Has(u"\\par }"sv)) run.Apply(InlineParagraphEnds());
+  if (run.Has(u"\\par\r\n}"sv)) run.Apply(LineParagraphEnds());
   run.Apply(kParagraphEnds);
 }
 
@@ -124,7 +125,7 @@ void ParagraphEnds(IndexedText& run) {
 void RemoveGroupFrom(Text& run, TextView opening) {
   const Pos p = InStr(1, run, opening, Compare::Text);
   if (p == 0) return;
-  const Pos close = InStr(p, run, u"}", Compare::Text);
+  const Pos close = InStr(p, run, u"}"sv, Compare::Text);
   if (close == 0) return;
   run.erase(static_cast<std::size_t>(p - 1), static_cast<std::size_t>(close - p + 1));
 }
@@ -170,7 +171,7 @@ void FlattenNestedGroups(Text& text) {
     // replacement, which holds no brace), then the text up to the first
     // "}" and on until the braces balance.
     span.assign(out, groupAt, Text::npos);
-    const std::size_t close = FindIndex(text, u"}", i + (span.empty() ? 1 : 0), Compare::Binary);
+    const std::size_t close = FindIndex(text, u"}"sv, i + (span.empty() ? 1 : 0), Compare::Binary);
     if (close == TextView::npos) break;
     span.append(text, i, close - i + 1);
     std::size_t end = close + 1;  // the text the span has taken
@@ -192,14 +193,14 @@ void FlattenNestedGroups(Text& text) {
     }
     if (gaveUp) break;
     replacement.clear();
-    if (opens <= 1 && !HasExact(span, u";}") && !HasExact(span, u"{\\*\\")) {
+    if (opens <= 1 && !HasExact(span, u";}"sv) && !HasExact(span, u"{\\*\\"sv)) {
       // The first "{" goes, then the first "}" becomes the closing tags
       // (braces have no other case).
       replacement = span;
       if (const std::size_t brace = replacement.find(u'{'); brace != Text::npos)
         replacement.erase(brace, 1);
       if (const std::size_t brace = replacement.find(u'}'); brace != Text::npos)
-        replacement.replace(brace, 1, u"</b></i></u>");
+        replacement.replace(brace, 1, u"</b></i></u>"sv);
     }
     out.resize(groupAt);
     out += replacement;
@@ -217,12 +218,12 @@ namespace {
 
 void EndCentre(const Text& run) {
   ConversionState& st = State();
-  if (st.CentreOpen == u"yes" && HasExact(run, u"\\pard\\")) {
-    st.HtmlOut += u"</CENTER>";
+  if (st.CentreOpen == u"yes" && HasExact(run, u"\\pard\\"sv)) {
+    st.HtmlOut += u"</CENTER>"sv;
     st.CentreOpen = u"no";
   }
-  if (st.CentreOpen == u"yes" && HasExact(run, u"\\pard{")) {
-    st.HtmlOut += u"</CENTER>";
+  if (st.CentreOpen == u"yes" && HasExact(run, u"\\pard{"sv)) {
+    st.HtmlOut += u"</CENTER>"sv;
     st.CentreOpen = u"no";
   }
 }
@@ -249,7 +250,7 @@ void SetAttribute(Text& attributes, TextView name, TextView value) {
     attributes += attribute;
     return;
   }
-  const std::size_t end = attributes.find(u"\" ", at + key.size());
+  const std::size_t end = attributes.find(u"\" "sv, at + key.size());
   attributes.replace(at, end == Text::npos ? Text::npos : end + 2 - at, attribute);
 }
 
@@ -270,31 +271,31 @@ bool Is(const Word& w, TextView letters) { return w.letters == letters && IsNume
 // Applies one control word of the run. False where a table entry it names
 // is outside its table: the subscript error that abandons the run, taken
 // here without raising it (a document without a font table names one in
-// every run).
-bool ApplyControlWord(RunParts& r, const Word& w) {
+// every run). `unicodeRun`: the control part holds "?\u"; no word changes
+// the control part, so it is read once for all of them.
+bool ApplyControlWord(RunParts& r, const Word& w, bool unicodeRun) {
   ConversionState& st = State();
   const bool drop = DropsFontMarkup();
-  const bool unicodeRun = Has(r.control, u"?\\u");
 
-  if (Is(w, u"f") && !drop) {  // 1
+  if (Is(w, u"f"sv) && !drop) {  // 1
     const std::int16_t n = ToInt16(w.number);
     const Text* name = st.FontNames.Find(n);
     if (name == nullptr) return false;
-    SetAttribute(r.attributes, u"FACE", *name);
+    SetAttribute(r.attributes, u"FACE"sv, *name);
     st.CurrentFace = Trim(*name);
     st.CurrentFontNumber = n;
   }
-  if (Is(w, u"fs") && !drop) {  // 2
+  if (Is(w, u"fs"sv) && !drop) {  // 2
     const std::int16_t s = RoundToInt16(ToDouble(w.number) / 2.0);
     const Text* size = st.FontSizeMap.Find(s);
     if (size == nullptr) return false;
-    SetAttribute(r.attributes, u"SIZE", *size);
+    SetAttribute(r.attributes, u"SIZE"sv, *size);
     st.CurrentSize = Trim(*size);
   }
-  if (Is(w, u"cf")) {  // 3
+  if (Is(w, u"cf"sv)) {  // 3
     const Text* listed = st.ColourList.Find(ToInt16(w.number));
     if (listed == nullptr) return false;
-    Text c = listed->empty() ? Text(u"#000000") : *listed;
+    Text c = listed->empty() ? Text(u"#000000"sv) : *listed;
     if (!unicodeRun) {
       r.attributes += u"COLOR=" + Quoted(c) + u" ";
       st.CurrentColour = c;
@@ -302,25 +303,25 @@ bool ApplyControlWord(RunParts& r, const Word& w) {
       r.open += u"<FONT COLOR=" + Quoted(c) + u">";
     }
   }
-  if (w.whole.starts_with(u"'b7") && Has(r.control, u"\\'b7\\tab")) {  // 4
-    r.open += u"<li>";
-    r.close += u"</li>";
+  if (w.whole.starts_with(u"'b7"sv) && Has(r.control, u"\\'b7\\tab"sv)) {  // 4
+    r.open += u"<li>"sv;
+    r.close += u"</li>"sv;
   }
-  if (w.whole == u"lang1032") st.Language = u"greek";  // 5
-  if (w.whole == u"lang1055") st.Language = u"turkish";
-  if (w.whole == u"lang1033") st.Language = u"english";
-  if (w.whole == u"pard") EndCentre(r.run);  // 6
-  if (w.whole == u"b") {  // 7
-    r.open += u"<b>";
-    r.close += u"</b></b>";
-    if (st.RunCount < 2 && !Has(r.run, u"\\b0")) r.close += u"<b>";
+  if (w.whole == u"lang1032"sv) st.Language = u"greek";  // 5
+  if (w.whole == u"lang1055"sv) st.Language = u"turkish";
+  if (w.whole == u"lang1033"sv) st.Language = u"english";
+  if (w.whole == u"pard"sv) EndCentre(r.run);  // 6
+  if (w.whole == u"b"sv) {  // 7
+    r.open += u"<b>"sv;
+    r.close += u"</b></b>"sv;
+    if (st.RunCount < 2 && !Has(r.run, u"\\b0"sv)) r.close += u"<b>"sv;
   }
-  if (w.whole == u"i") r.open += u"<i>", r.close += u"</i></i>";  // 8
-  if (w.whole == u"ul") r.open += u"<u>", r.close += u"</u></u>";  // 9
-  if (w.whole == u"ulnone") r.open += u"</u>";  // 10
-  if (w.whole == u"bullet") r.open += u"<li>", r.close += u"</li>";  // 11
-  if (w.whole == u"b0") r.open += u"</b>";  // 12
-  if (w.whole == u"i0") r.open += u"</i>";
+  if (w.whole == u"i"sv) r.open += u"<i>"sv, r.close += u"</i></i>"sv;  // 8
+  if (w.whole == u"ul"sv) r.open += u"<u>"sv, r.close += u"</u></u>"sv;  // 9
+  if (w.whole == u"ulnone"sv) r.open += u"</u>"sv;  // 10
+  if (w.whole == u"bullet"sv) r.open += u"<li>"sv, r.close += u"</li>"sv;  // 11
+  if (w.whole == u"b0"sv) r.open += u"</b>"sv;  // 12
+  if (w.whole == u"i0"sv) r.open += u"</i>"sv;
   struct Special {
     TextView word;
     TextView entity;
@@ -331,70 +332,70 @@ bool ApplyControlWord(RunParts& r, const Word& w) {
   };
   for (const Special& s : kSpecials)
     if (EqualText(w.whole, s.word)) r.open += s.entity;
-  if (EqualText(w.whole, u"strike")) r.open += u"<strike>", r.close += u"</strike></strike>";  // 14
-  if (EqualText(w.whole, u"strike0")) r.open += u"</strike>";  // 15
-  if (w.whole == u"super") r.open += u"</sub><sup>", r.close += u"</sup>";  // 16
-  if (w.whole == u"sub") r.open += u"</sup><sub>", r.close += u"</sub>";  // 17
-  if (w.whole == u"nosupersub") r.open += u"</sup></sub>", r.close += u"</sup></sub>";  // 18
-  if (Is(w, u"up")) r.open += u"<sup>", r.close += u"</sup>";  // 19
-  if (Is(w, u"dn")) r.open += u"<sub>", r.close += u"</sub>";  // 20
-  if (st.ParagraphOpen == u"yes" && Has(r.control, u"\\pard\\") && !Has(r.control, u"qr")) {  // 21
+  if (EqualText(w.whole, u"strike"sv)) r.open += u"<strike>"sv, r.close += u"</strike></strike>"sv;  // 14
+  if (EqualText(w.whole, u"strike0"sv)) r.open += u"</strike>"sv;  // 15
+  if (w.whole == u"super"sv) r.open += u"</sub><sup>"sv, r.close += u"</sup>"sv;  // 16
+  if (w.whole == u"sub"sv) r.open += u"</sup><sub>"sv, r.close += u"</sub>"sv;  // 17
+  if (w.whole == u"nosupersub"sv) r.open += u"</sup></sub>"sv, r.close += u"</sup></sub>"sv;  // 18
+  if (Is(w, u"up"sv)) r.open += u"<sup>"sv, r.close += u"</sup>"sv;  // 19
+  if (Is(w, u"dn"sv)) r.open += u"<sub>"sv, r.close += u"</sub>"sv;  // 20
+  if (st.ParagraphOpen == u"yes"sv && Has(r.control, u"\\pard\\"sv) && !Has(r.control, u"qr"sv)) {  // 21
     r.open = u"</p>" + r.open;
     st.ParagraphOpen = u"no";
   }
   auto indentValue = [&](TextView letters, double& v) {
     if (w.letters != letters) return false;
     TextView number = w.number;
-    if (number.starts_with(u"-")) number.remove_prefix(1);
+    if (number.starts_with(u"-"sv)) number.remove_prefix(1);
     if (!IsNumeric(number)) return false;
     v = ToDouble(number);
     return true;
   };
   double v = 0;
-  if (indentValue(u"fi", v)) {  // 22
-    r.open += Repeat(u"&nbsp;", IndentSpaces(v));
+  if (indentValue(u"fi"sv, v)) {  // 22
+    r.open += Repeat(u"&nbsp;"sv, IndentSpaces(v));
     st.IndentOpen = u"yes";
   }
-  if (indentValue(u"li", v)) {  // 23
-    st.Indent += Repeat(u"&nbsp;", IndentSpaces(v));
-    if (Has(r.control, u"plain\\pard\\li")) {
+  if (indentValue(u"li"sv, v)) {  // 23
+    st.Indent += Repeat(u"&nbsp;"sv, IndentSpaces(v));
+    if (Has(r.control, u"plain\\pard\\li"sv)) {
       r.open += st.Indent;
       st.Indent.clear();
     }
     st.IndentOpen = u"yes";
   }
-  if (w.whole == u"qr") {  // 24
-    r.open += u"<p align=\"right\">";
+  if (w.whole == u"qr"sv) {  // 24
+    r.open += u"<p align=\"right\">"sv;
     st.ParagraphOpen = u"yes";
   }
-  if (w.whole == u"qc") {  // 25
-    r.open += u"<CENTER>";
+  if (w.whole == u"qc"sv) {  // 25
+    r.open += u"<CENTER>"sv;
     st.CentreOpen = u"yes";
     const Pos at = InStr(1, r.run, r.control, Compare::Text);
     const Pos from = at > 0 ? at + Len(r.control) : 1;
-    if (from <= Len(r.run) && InStr(from, r.run, u"\\pard{", Compare::Text) > 0) {
-      r.close += u"</CENTER>";
+    if (from <= Len(r.run) && InStr(from, r.run, u"\\pard{"sv, Compare::Text) > 0) {
+      r.close += u"</CENTER>"sv;
       st.CentreOpen = u"no";
     }
   }
-  if (w.whole == u"trowd")  // 26
+  if (w.whole == u"trowd"sv)  // 26
     r.open +=
         u"<table BORDER=\"1\" CELLSPACING=\"0\" WIDTH=\"590\" bordercolorlight=\"#000000\" "
         u"bordercolordark=\"#000000\" bordercolor=\"#000000\"><tr><td>";
-  if (Is(w, u"highlight")) {  // 27
+  if (Is(w, u"highlight"sv)) {  // 27
     const Text* colour = st.ColourList.Find(ToInt16(w.number));
     if (colour == nullptr) return false;
     r.open += u"</span><span style=" + Quoted(u"background-color: " + *colour) + u">";
-    r.close += u"</span>";
+    r.close += u"</span>"sv;
   }
-  if (w.letters == u"u" && w.number.ends_with(u"?") &&  // 28
+  if (w.letters == u"u"sv && w.number.ends_with(u"?"sv) &&  // 28
       IsNumeric(w.number.substr(0, w.number.size() - 1)))
     r.open += u"&#" + Text(w.number.substr(0, w.number.size() - 1)) + u";";
-  if (Is(w, u"tx")) {  // 29
+  if (Is(w, u"tx"sv)) {  // 29
     const double stop = ToDouble(w.number);
     if (stop < 30001) {
-      const Text tab = stop >= 1500 ? Repeat(u"&nbsp;", RoundToInt32(stop / 150))
-                                    : Text(u"&nbsp;&nbsp;&nbsp;");
+      const Text tab = stop >= 1500 ? Repeat(u"&nbsp;"sv, RoundToInt32(stop / 150))
+                                    : Text(u"&nbsp;&nbsp;&nbsp;"sv);
       r.textIndex.Replace(TabStopMark, tab, Compare::Text);
     }
   }
@@ -404,17 +405,18 @@ bool ApplyControlWord(RunParts& r, const Word& w) {
 // False where a control word abandons the run.
 bool ReadControlWords(RunParts& r) {
   ConversionState& st = State();
-  if (CountOccurrences(r.control, u"\\", Compare::Binary) > 1) ++st.MultiWordRuns;
-  if (Has(r.control, u"plain\\pard\\") && st.IndentOpen == u"yes" && !Has(r.control, u"\\li")) {
-    r.open += u"</ul></ul></ul></ul>";
+  if (CountOccurrences(r.control, u"\\"sv, Compare::Binary) > 1) ++st.MultiWordRuns;
+  if (Has(r.control, u"plain\\pard\\"sv) && st.IndentOpen == u"yes" && !Has(r.control, u"\\li"sv)) {
+    r.open += u"</ul></ul></ul></ul>"sv;
     st.IndentOpen = u"no";
   }
   const Text control = r.control;  // rows may not change what is read
+  const bool unicodeRun = Has(control, u"?\\u"sv);
   std::size_t at = 0;
   while (at <= control.size()) {
     const std::size_t next = control.find(u'\\', at);
     const TextView piece = TextView(control).substr(at, next == Text::npos ? Text::npos : next - at);
-    if (!ApplyControlWord(r, SplitWord(piece))) return false;
+    if (!ApplyControlWord(r, SplitWord(piece), unicodeRun)) return false;
     if (next == Text::npos) break;
     at = next + 1;
   }
@@ -424,12 +426,12 @@ bool ReadControlWords(RunParts& r) {
 void CarryFont(RunParts& r) {
   ConversionState& st = State();
   if (st.MultiWordRuns <= 0 || DropsFontMarkup()) return;
-  if (!Has(r.attributes, u"FACE=") && !st.CurrentFace.empty())
+  if (!Has(r.attributes, u"FACE="sv) && !st.CurrentFace.empty())
     r.attributes += u"FACE=" + Quoted(st.CurrentFace) + u" ";
-  if (!Has(r.attributes, u"SIZE=") && !st.CurrentSize.empty())
+  if (!Has(r.attributes, u"SIZE="sv) && !st.CurrentSize.empty())
     r.attributes += u"SIZE=" + Quoted(st.CurrentSize) + u" ";
-  if (!Has(r.attributes, u"COLOR=") && !st.CurrentColour.empty()) {
-    if (st.CurrentColour == u"#0000ff" || st.CurrentColour == u"#ff0000")
+  if (!Has(r.attributes, u"COLOR="sv) && !st.CurrentColour.empty()) {
+    if (st.CurrentColour == u"#0000ff" || st.CurrentColour == u"#ff0000"sv)
       st.CurrentColour = u"#000000";
     r.attributes += u"COLOR=" + Quoted(st.CurrentColour) + u" ";
   }
@@ -446,19 +448,19 @@ void WriteOutput(RunParts& r) {
     return;
   }
   bool itemAfterTag = false;
-  if (CountOccurrences(r.text, u"<li>", Compare::Text) == 1 && !EqualText(Right(r.text, 4), u"<li>") &&
-      !Has(r.text, u"<br><li>") && !Has(r.text, u"<br> <li>")) {
-    R(r.text, u"<li>", u"");
+  if (CountOccurrences(r.text, u"<li>"sv, Compare::Text) == 1 && !EqualText(Right(r.text, 4), u"<li>"sv) &&
+      !Has(r.text, u"<br><li>"sv) && !Has(r.text, u"<br> <li>"sv)) {
+    R(r.text, u"<li>"sv, u""sv);
     itemAfterTag = true;
   }
   html += r.open;
-  html += u"<font ";
+  html += u"<font "sv;
   html += r.attributes;
-  html += u">";
-  if (itemAfterTag) html += u"<li>";
+  html += u">"sv;
+  if (itemAfterTag) html += u"<li>"sv;
   html += st.PendingIndent;
   html += r.text;
-  html += u"</font>";
+  html += u"</font>"sv;
   html += r.close;
 }
 
@@ -515,14 +517,14 @@ void ReadBackFontState() {
   if (colour != TextView::npos) st.CurrentColour = Trim(html.substr(colour + 8, 7));
   if (size != TextView::npos) {
     Text value(html.substr(size + 7, 2));
-    ReplaceIn(value, u"\"", u"", Compare::Binary);
+    ReplaceIn(value, u"\""sv, u""sv, Compare::Binary);
     st.CurrentSize = Trim(value);
   }
   if (face != TextView::npos) {
     const TextView after = html.substr(face + 7);
     if (const std::size_t quote = after.find(u'"'); quote != TextView::npos) {
       Text name(after.substr(0, quote + 1));
-      ReplaceIn(name, u"\"", u"", Compare::Binary);
+      ReplaceIn(name, u"\""sv, u""sv, Compare::Binary);
       st.CurrentFace = Trim(name);
     }
   }
@@ -533,18 +535,18 @@ enum class NoBlank { Nothing, ControlOnly, Split };
 
 NoBlank SplitWithoutBlank(RunParts& r) {
   Text& run = r.run;
-  if (!StartsWithText(run, u"plain\\pard\\")) {
-    for (int k = 9; k >= 0; --k) R(run, u"\\viewkind" + NumberText(k) + u"\\", u" \\plain\\pard\\");
-    const Pos blank = InStr(1, run, u" ", Compare::Binary);
+  if (!StartsWithText(run, u"plain\\pard\\"sv)) {
+    for (int k = 9; k >= 0; --k) R(run, u"\\viewkind" + NumberText(k) + u"\\", u" \\plain\\pard\\"sv);
+    const Pos blank = InStr(1, run, u" "sv, Compare::Binary);
     if (blank == 0) return NoBlank::Nothing;
     r.control = Trim(MidView(run, blank));
     r.text.clear();
     return NoBlank::ControlOnly;
   }
-  if (HasExact(run, u"\\'")) {
+  if (HasExact(run, u"\\'"sv)) {
     r.control = DecodeHexEscapes(run, run);
     if (r.control != run) {
-      ReplaceIn(run, u"\\'", u" \\'", Compare::Binary);
+      ReplaceIn(run, u"\\'"sv, u" \\'"sv, Compare::Binary);
       return NoBlank::Split;
     }
   }
@@ -568,10 +570,10 @@ void ConvertRun(RunParts& r) {
   };
 
   // 2. A right-aligned picture.
-  if (const Pos p = find(u"\\qr\\"); p > 0) {
-    const Pos blank = InStr(p, run, u" ", Compare::Text);
+  if (const Pos p = find(u"\\qr\\"sv); p > 0) {
+    const Pos blank = InStr(p, run, u" "sv, Compare::Text);
     const Text word = Mid(run, p, blank - p);
-    if (!Contains(Trim(word), u" ") && Has(Mid(run, blank, 25), PictureOpenMark.substr(1))) {
+    if (!Contains(Trim(word), u" "sv) && Has(Mid(run, blank, 25), PictureOpenMark.substr(1))) {
       ReplaceIn(run, PictureCloseMark, RightPictureCloseMark, Compare::Text, Occurrences::First);
       indexed.Edited();
     }
@@ -579,13 +581,13 @@ void ConvertRun(RunParts& r) {
 
   // 3. Whole-run rules, and 4, the paragraph ends.
   indexed.Apply(kWholeRunRules);
-  if (indexed.Has(u"\\par \\lang")) indexed.Apply(LanguageRules());
+  if (indexed.Has(u"\\par \\lang"sv)) indexed.Apply(LanguageRules());
   indexed.Apply(RunTailRules());
   ParagraphEnds(indexed);
 
   // 5. Hidden character groups.
   constexpr TextView kHiddenChars = u"{\\*\\lchars ([\\'";
-  if (const Pos p = find(kHiddenChars); p > 0 && InStr(p, run, u"}", Compare::Text) > 0) {
+  if (const Pos p = find(kHiddenChars); p > 0 && InStr(p, run, u"}"sv, Compare::Text) > 0) {
     RemoveGroupFrom(run, kHiddenChars);
     indexed.Edited();
   }
@@ -595,7 +597,7 @@ void ConvertRun(RunParts& r) {
   }
 
   // 6. Splitting.
-  std::int16_t split = CheckedInt16(InStr(1, run, u" ", Compare::Binary));
+  std::int16_t split = CheckedInt16(InStr(1, run, u" "sv, Compare::Binary));
   bool textPasses = true;
   if (split == 0) {
     const NoBlank how = SplitWithoutBlank(r);
@@ -603,41 +605,42 @@ void ConvertRun(RunParts& r) {
     switch (how) {
       case NoBlank::Nothing: return;
       case NoBlank::ControlOnly: textPasses = false; break;
-      case NoBlank::Split: split = CheckedInt16(InStr(1, run, u" ", Compare::Binary)); break;
+      case NoBlank::Split: split = CheckedInt16(InStr(1, run, u" "sv, Compare::Binary)); break;
     }
   }
   if (textPasses) {
-    if (run.ends_with(u" }") && !EndsWithText(run, u"\\par }")) return;
-    if (const Pos p = find(u"{\\pict\\"); p > 0) {
-      const Pos close = InStr(p, run, u"}", Compare::Text);
+    if (run.ends_with(u" }"sv) && !EndsWithText(run, u"\\par }"sv)) return;
+    if (const Pos p = find(u"{\\pict\\"sv); p > 0) {
+      const Pos close = InStr(p, run, u"}"sv, Compare::Text);
       if (close > 0) {
         run.erase(static_cast<std::size_t>(p - 1), static_cast<std::size_t>(close - p + 1));
         indexed.Edited();
       }
     }
-    Pos object = find(u"{\\object\\objemb{");
-    if (object == 0) object = find(u"{\\object\\");
+    Pos object = find(u"{\\object\\objemb{"sv);
+    if (object == 0) object = find(u"{\\object\\"sv);
     if (object > 0) {
-      const Pos close = InStr(object, run, u"}}", Compare::Text);
+      const Pos close = InStr(object, run, u"}}"sv, Compare::Text);
       if (close > 0) {
         run.erase(static_cast<std::size_t>(object - 1), static_cast<std::size_t>(close - object + 1));
         indexed.Edited();
       }
     }
-    const Pos escape = find(u"\\'");
+    const Pos escape = find(u"\\'"sv);
     if (escape > 0 && escape < split) {
       r.control = Left(run, escape - 1);
       r.text = Mid(run, escape);
     } else {
-      const Pos brace = find(u"\\{");
+      const Pos brace = find(u"\\{"sv);
       if (brace > 0 && brace < split) split = CheckedInt16(brace);
       r.control = Left(run, split - 1);
       r.text = Mid(run, split + 1);
-      if (!Has(r.control, u"?\\u")) {
+      // Without "\cf" the control part holds none of the six.
+      if (!Has(r.control, u"?\\u"sv) && Has(r.control, u"\\cf"sv)) {
         for (int n = 1; n <= 6; ++n) {
           const Text colour = u"\\cf" + NumberText(n);
           if (Has(r.control, colour)) {
-            R(r.control, colour, u"");
+            R(r.control, colour, u""sv);
             r.text = colour + u" " + r.text;
           }
         }
@@ -650,18 +653,18 @@ void ConvertRun(RunParts& r) {
 
   // 10. List items.
   if (HasExact(r.text, BulletItemMark)) {
-    r.close += Repeat(u"</li>", CountOccurrences(r.text, BulletItemMark, Compare::Binary));
-    r.close += Repeat(u"</ul>", CountOccurrences(r.text, u"<ul>", Compare::Text));
-    r.textIndex.Replace(BulletItemMark, u"<li>", Compare::Binary);
+    r.close += Repeat(u"</li>"sv, CountOccurrences(r.text, BulletItemMark, Compare::Binary));
+    r.close += Repeat(u"</ul>"sv, CountOccurrences(r.text, u"<ul>"sv, Compare::Text));
+    r.textIndex.Replace(BulletItemMark, u"<li>"sv, Compare::Binary);
   }
-  r.textIndex.Replace(BulletParagraphMark, u"</li><br>", Compare::Text);
+  r.textIndex.Replace(BulletParagraphMark, u"</li><br>"sv, Compare::Text);
 
   if (!ReadControlWords(r)) return;  // 11: the run is abandoned
   CarryFont(r);          // 12
   TextPassesSecond(r);   // 13
 
   // 14. Leading blank.
-  if (st.RunCount < 2 && r.text.starts_with(u" ")) r.text.replace(0, 1, u"&nbsp;");
+  if (st.RunCount < 2 && r.text.starts_with(u" "sv)) r.text.replace(0, 1, u"&nbsp;"sv);
 
   WriteOutput(r);  // 15
 

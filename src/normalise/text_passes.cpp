@@ -13,6 +13,7 @@
 #include <vector>
 
 namespace skeinlet::detail {
+using namespace std::string_view_literals;
 namespace {
 
 
@@ -48,7 +49,7 @@ int CodePageOfCharset(int charset) {
 int LastFontSwitch(TextView text, std::size_t end, int fontCount) {
   std::size_t at = end;
   while (at > 0) {
-    at = text.rfind(u"\\f", at - 1);
+    at = text.rfind(u"\\f"sv, at - 1);
     if (at == TextView::npos) return -1;
     std::size_t d = at + 2;
     int n = 0;
@@ -67,7 +68,7 @@ int LastFontSwitch(TextView text, std::size_t end, int fontCount) {
 int ControlFontSwitch(TextView control) {
   int found = -1;
   std::size_t at = 0;
-  while ((at = control.find(u"\\f", at)) != TextView::npos) {
+  while ((at = control.find(u"\\f"sv, at)) != TextView::npos) {
     std::size_t d = at + 2;
     int n = 0;
     std::size_t digits = 0;
@@ -84,7 +85,7 @@ void DecodeMultiByteEscapes(RunParts& r) {
   Text& t = r.text;
   std::size_t from = 0;
   for (;;) {
-    const std::size_t p = t.find(u"\\'", from);
+    const std::size_t p = t.find(u"\\'"sv, from);
     if (p == Text::npos) return;
     std::size_t q = p;
     while (q + 1 < t.size() && t[q] == u'\\' && t[q + 1] == u'\'') q += 4;
@@ -118,12 +119,12 @@ struct SpecialWord {
 };
 
 constexpr SpecialWord kSpecialWords[] = {
-    {u"\\\\emdash", u"\\emdash ", u"\\emdash", u"&mdash;"},
-    {u"\\\\endash", u"\\endash ", u"\\endash", u"&ndash;"},
-    {u"\\\\lquote", u"\\lquote ", u"\\lquote", u"&lsquo;"},
-    {u"\\\\rquote", u"\\rquote ", u"\\rquote", u"&rsquo;"},
-    {u"\\\\ldblquote ", u"\\ldblquote ", u"\\ldblquote", u"&ldquo;"},
-    {u"\\\\rdblquote", u"\\rdblquote ", u"\\rdblquote", u"&rdquo;"},
+    {u"\\\\emdash", u"\\emdash "sv, u"\\emdash"sv, u"&mdash;"},
+    {u"\\\\endash", u"\\endash "sv, u"\\endash"sv, u"&ndash;"},
+    {u"\\\\lquote", u"\\lquote "sv, u"\\lquote"sv, u"&lsquo;"},
+    {u"\\\\rquote", u"\\rquote "sv, u"\\rquote"sv, u"&rsquo;"},
+    {u"\\\\ldblquote ", u"\\ldblquote "sv, u"\\ldblquote"sv, u"&ldquo;"},
+    {u"\\\\rdblquote", u"\\rdblquote "sv, u"\\rdblquote"sv, u"&rdquo;"},
 };
 
 // --- Step 5: line ends. ---
@@ -173,12 +174,12 @@ const RuleTable& ColourBehindFormattingEnds() {
   static const RuleTable table = [] {
     RuleTable t;
     const auto all = Range(0, 9);
-    t.AddFamily(u"\\cf{N}\\i0", u"\\i0\\cf{N}", all);
-    t.AddFamily(u"\\cf{N}\\b0\\i0", u"\\b0\\i0\\cf{N}", all);
-    t.AddFamily(u"\\cf{N}\\b0", u"\\b0\\cf{N}", all);
-    t.AddFamily(u"\\cf{N}\\ulnone\\b0\\i0", u"\\ulnone\\b0\\i0\\cf{N}", all);
-    t.AddFamily(u"\\cf{N}\\ulnone\\b0", u"\\ulnone\\b0\\cf{N}", all);
-    t.AddFamily(u"\\cf{N}\\ulnone", u"\\ulnone\\cf{N}", all);
+    t.AddFamily(u"\\cf{N}\\i0"sv, u"\\i0\\cf{N}"sv, all);
+    t.AddFamily(u"\\cf{N}\\b0\\i0"sv, u"\\b0\\i0\\cf{N}"sv, all);
+    t.AddFamily(u"\\cf{N}\\b0"sv, u"\\b0\\cf{N}"sv, all);
+    t.AddFamily(u"\\cf{N}\\ulnone\\b0\\i0"sv, u"\\ulnone\\b0\\i0\\cf{N}"sv, all);
+    t.AddFamily(u"\\cf{N}\\ulnone\\b0"sv, u"\\ulnone\\b0\\cf{N}"sv, all);
+    t.AddFamily(u"\\cf{N}\\ulnone"sv, u"\\ulnone\\cf{N}"sv, all);
     return t;
   }();
   return table;
@@ -206,7 +207,7 @@ constexpr Rule kItalic[] = {
 // The control word at `p` ends before the first blank after it, else the
 // first backslash, else "&", else "<"; 0 when none follows.
 Pos SwitchEnd(const Text& t, Pos p) {
-  for (const TextView end : {u" ", u"\\", u"&", u"<"}) {
+  for (const TextView end : {u" "sv, u"\\"sv, u"&"sv, u"<"sv}) {
     const Pos e = InStr(p + 1, t, end, Compare::Binary);
     if (e > 0) return e;
   }
@@ -238,7 +239,7 @@ void ReplaceSwitchForms(IndexedText& it, const Text& sw, const Text& tag) {
 void InlineSizes(RunParts& r, IndexedText& it) {
   ConversionState& st = State();
   Text& t = it.text();
-  ForEachSwitch(t, u"\\fs", [&](Pos p, Pos e) {
+  ForEachSwitch(t, u"\\fs"sv, [&](Pos p, Pos e) {
     const Text digits = Mid(t, p + 3, e - p - 3);
     if (!IsNumeric(digits)) return false;
     const std::int32_t n = ToInt32(digits);
@@ -253,9 +254,9 @@ void InlineSizes(RunParts& r, IndexedText& it) {
       }
     }
     if (s < 1 || DropsFontMarkup()) {
-      it.Replace(sw + u"&nbsp;", u"");
-      it.Replace(sw + u" ", u"");
-      it.Replace(sw, u"");
+      it.Replace(sw + u"&nbsp;", u""sv);
+      it.Replace(sw + u" ", u""sv);
+      it.Replace(sw, u""sv);
     }
     return true;
   });
@@ -382,7 +383,7 @@ class FaceWork {
  private:
   static bool RemovableAt(TextView t, std::size_t at) {
     if (at < t.size() && LowerUnit(t[at]) == u' ') return true;
-    return at + 6 <= t.size() && EqualText(t.substr(at, 6), u"&nbsp;");
+    return at + 6 <= t.size() && EqualText(t.substr(at, 6), u"&nbsp;"sv);
   }
 
   std::int64_t count_;
@@ -422,7 +423,7 @@ void InlineFaces(RunParts& r, IndexedText& it) {
     work->NoteReplacements(t, it.Sites(), by);
     return true;
   };
-  Pos p = InStr(1, t, u"\\f", Compare::Binary);
+  Pos p = InStr(1, t, u"\\f"sv, Compare::Binary);
   while (p > 0) {
     const Text seven = Mid(t, p, 7);
     // Cutting a find to three characters and a blank never makes a switch.
@@ -451,7 +452,7 @@ void InlineFaces(RunParts& r, IndexedText& it) {
           bool any = false;
           for (std::int64_t k = 0; k <= count; ++k) {
             const Text& name = st.FontNames[k];
-            if (!TrimView(name).empty() && Has(name, u"\\f")) {
+            if (!TrimView(name).empty() && Has(name, u"\\f"sv)) {
               tags[static_cast<std::size_t>(k)] = u"<font FACE=" + Quoted(name) + u">";
               any = true;
             }
@@ -467,12 +468,12 @@ void InlineFaces(RunParts& r, IndexedText& it) {
         const Text sw = u"\\f" + NumberText(k);
         const Text& name = st.FontNames[k];
         if (TrimView(name).empty()) {
-          replace(sw + u" ", u"");
-          replace(sw + u"&nbsp;", u"");
+          replace(sw + u" ", u""sv);
+          replace(sw + u"&nbsp;", u""sv);
         } else if (DropsFontMarkup()) {
-          replace(sw + u"&nbsp;", u"");
-          replace(sw + u" ", u" ");
-          replace(sw, u"");
+          replace(sw + u"&nbsp;", u""sv);
+          replace(sw + u" ", u" "sv);
+          replace(sw, u""sv);
         } else {
           const Text tag = u"<font FACE=" + Quoted(name) + u">";
           const auto at = static_cast<std::size_t>(k);
@@ -499,14 +500,14 @@ void InlineFaces(RunParts& r, IndexedText& it) {
         r.wroteInlineSize = true;
       }
     }
-    p = p + 5 > Len(t) ? 0 : InStr(p + 5, t, u"\\f", Compare::Binary);
+    p = p + 5 > Len(t) ? 0 : InStr(p + 5, t, u"\\f"sv, Compare::Binary);
   }
 }
 
 void InlineColours(IndexedText& it) {
   ConversionState& st = State();
   Text& t = it.text();
-  ForEachSwitch(t, u"\\cf", [&](Pos p, Pos e) {
+  ForEachSwitch(t, u"\\cf"sv, [&](Pos p, Pos e) {
     const Text digits = Mid(t, p + 3, e - p - 3);
     if (!IsNumeric(digits)) return false;
     const std::int16_t n = ToInt16(digits);
@@ -520,7 +521,7 @@ void InlineColours(IndexedText& it) {
 void InlineHighlights(IndexedText& it) {
   constexpr TextView kWord = u"\\highlight";
   Text& t = it.text();
-  it.Replace(u"\\highlight0", u"</span>");
+  it.Replace(u"\\highlight0"sv, u"</span>"sv);
   std::size_t at = 0;
   while ((at = t.find(kWord, at)) != Text::npos) {
     std::size_t d = at + kWord.size();
@@ -541,9 +542,9 @@ void InlineHighlights(IndexedText& it) {
 const RuleTable& SpacingRemoval() {
   static const RuleTable table = [] {
     RuleTable t;
-    t.AddFamily(u"\\expndtw-{N}", u"", Range(0, 9));
-    t.AddFamily(u"\\expndtw{N}", u"", Range(10, 40));
-    t.AddFamily(u"\\expndtw{N}", u"", Range(0, 9));
+    t.AddFamily(u"\\expndtw-{N}"sv, u""sv, Range(0, 9));
+    t.AddFamily(u"\\expndtw{N}"sv, u""sv, Range(10, 40));
+    t.AddFamily(u"\\expndtw{N}"sv, u""sv, Range(0, 9));
     return t;
   }();
   return table;
@@ -589,32 +590,32 @@ void RemoveLaterOccurrences(Text& t, TextView word) {
   const std::size_t first = t.find(word);
   if (first == Text::npos) return;
   Text tail = t.substr(first + word.size());
-  ReplaceIn(tail, word, u"", Compare::Binary);
+  ReplaceIn(tail, word, u""sv, Compare::Binary);
   t.resize(first + word.size());
   t += tail;
 }
 
 void InlineAlignment(RunParts& r, IndexedText& it) {
-  it.Replace(u"\\\\q", EscapedAlignMark);
+  it.Replace(u"\\\\q"sv, EscapedAlignMark);
   // A switch that is not there adds nothing.
   auto count = [&it](TextView word) {
     return it.Has(word, Compare::Binary) ? CountOccurrences(it.text(), word, Compare::Binary) : 0;
   };
-  const Pos centres = count(u"\\qc");
+  const Pos centres = count(u"\\qc"sv);
   if (centres >= 2) {
-    RemoveLaterOccurrences(it.Edit(), u"\\qc");
+    RemoveLaterOccurrences(it.Edit(), u"\\qc"sv);
   } else if (centres == 1) {
-    it.Replace(u"\\qc", u"<center>");
-    r.close += u"</CENTER>";
+    it.Replace(u"\\qc"sv, u"<center>"sv);
+    r.close += u"</CENTER>"sv;
   }
-  const Pos rights = count(u"\\qr");
+  const Pos rights = count(u"\\qr"sv);
   if (rights >= 2) {
-    RemoveLaterOccurrences(it.Edit(), u"\\qr");
+    RemoveLaterOccurrences(it.Edit(), u"\\qr"sv);
   } else if (rights == 1) {
-    it.Replace(u"\\qr", u"<p align=\"right\">");
-    r.close += u"</p>";
+    it.Replace(u"\\qr"sv, u"<p align=\"right\">"sv);
+    r.close += u"</p>"sv;
   }
-  it.Replace(EscapedAlignMark, u"\\\\q");
+  it.Replace(EscapedAlignMark, u"\\\\q"sv);
 }
 
 // "\up10" to "\up31", then "\up1" to "\up9" (and the same for "\dn").
@@ -630,36 +631,36 @@ RuleTable RaisedOrLoweredRules(TextView word, TextView tag) {
 const RuleTable& TableRules() {
   static const RuleTable table = [] {
     RuleTable t;
-    t.Add(u"\\cellx", CellxWordMark);
-    t.Add(u"\\pard\\intbl", InTablePardMark);
-    t.Add(u" \\trowd",
+    t.Add(u"\\cellx"sv, CellxWordMark);
+    t.Add(u"\\pard\\intbl"sv, InTablePardMark);
+    t.Add(u" \\trowd"sv,
           u"<table BORDER=\"1\" CELLSPACING=\"0\" WIDTH=\"590\" bordercolorlight=\"#000000\" "
           u"bordercolordark=\"#000000\" bordercolor=\"#000000\"><tr><td>");
-    t.Add(u"\\cell", u"</td><td>");
-    t.Add(u"\\row<br>d", u"</tr></table>");
-    t.Add(u"\\row<br>", u"</tr></table>");
-    t.Add(u"\\row", u"</tr>");
-    t.Add(u"\\intbl", u"<tr>");
-    t.Add(CellxWordMark, u"\\cellx");
-    t.Add(InTablePardMark, u"\\pard\\intbl");
-    t.Add(u"</td><td></tr>", u"</td></tr>");
-    t.Add(u"<tr><td><tr>", u"<tr><td>");
+    t.Add(u"\\cell"sv, u"</td><td>"sv);
+    t.Add(u"\\row<br>d"sv, u"</tr></table>"sv);
+    t.Add(u"\\row<br>"sv, u"</tr></table>"sv);
+    t.Add(u"\\row"sv, u"</tr>"sv);
+    t.Add(u"\\intbl"sv, u"<tr>"sv);
+    t.Add(CellxWordMark, u"\\cellx"sv);
+    t.Add(InTablePardMark, u"\\pard\\intbl"sv);
+    t.Add(u"</td><td></tr>"sv, u"</td></tr>"sv);
+    t.Add(u"<tr><td><tr>"sv, u"<tr><td>"sv);
     auto rowBreaks = [&t] {
-      t.Add(u"</tr>\n<tr>", u"</tr><tr><td>");
-      t.Add(u"</tr>\r<tr>", u"</tr><tr><td>");
-      t.Add(u"</tr>\n<tr>", u"</tr><tr><td>");
-      t.Add(u"</tr>\r<tr>", u"</tr><tr><td>");
-      t.Add(u"</tr>\r\n<tr> ", u"</tr><tr><td>");
-      t.Add(u"</tr>\r\n<tr>", u"</tr><tr><td>");
+      t.Add(u"</tr>\n<tr>"sv, u"</tr><tr><td>"sv);
+      t.Add(u"</tr>\r<tr>"sv, u"</tr><tr><td>"sv);
+      t.Add(u"</tr>\n<tr>"sv, u"</tr><tr><td>"sv);
+      t.Add(u"</tr>\r<tr>"sv, u"</tr><tr><td>"sv);
+      t.Add(u"</tr>\r\n<tr> "sv, u"</tr><tr><td>"sv);
+      t.Add(u"</tr>\r\n<tr>"sv, u"</tr><tr><td>"sv);
     };
     rowBreaks();
-    t.Add(u"</td><td></b></tr>", u"</b></td></tr>");
-    t.Add(u"</td><td></u></tr>", u"</u></td></tr>");
-    t.Add(u"</td><td></i></tr>", u"</i></td></tr>");
-    t.Add(u"</td><td></ul></tr>", u"</ul></td></tr>");
+    t.Add(u"</td><td></b></tr>"sv, u"</b></td></tr>"sv);
+    t.Add(u"</td><td></u></tr>"sv, u"</u></td></tr>"sv);
+    t.Add(u"</td><td></i></tr>"sv, u"</i></td></tr>"sv);
+    t.Add(u"</td><td></ul></tr>"sv, u"</ul></td></tr>"sv);
     rowBreaks();
-    t.Add(u" \\endtable", u"</table>");
-    t.Add(u"\\endtable", u"</table>");
+    t.Add(u" \\endtable"sv, u"</table>"sv);
+    t.Add(u"\\endtable"sv, u"</table>"sv);
     return t;
   }();
   return table;
@@ -668,12 +669,12 @@ const RuleTable& TableRules() {
 // --- Step 12: the control words left. ---
 
 void RemoveControlWords(Text& t) {
-  R(t, u"\\~", u" ");
+  R(t, u"\\~"sv, u" "sv);
   constexpr TextView kSlash = u"\\";
   const std::size_t firstSlash = FindIndex(t, kSlash, 0, Compare::Binary);
   if (firstSlash == TextView::npos) {
     // No control word: the text stays as it is.
-    R(t, EscapedBackslashMark, u"\\");
+    R(t, EscapedBackslashMark, u"\\"sv);
     return;
   }
   // A control word ends at the first of these after its backslash.
@@ -691,12 +692,12 @@ void RemoveControlWords(Text& t) {
     const std::size_t end = FindAnyUnit(t, slash + 1, kWordEnds);
     if (end == TextView::npos) break;  // no terminator: the text ends here
     const TextView word = TextView(t).substr(slash, end - slash);
-    if (FindIndex(word, u"\\u", 0, Compare::Binary) != TextView::npos) {
+    if (FindIndex(word, u"\\u"sv, 0, Compare::Binary) != TextView::npos) {
       // A Unicode escape becomes a numeric character reference.
       Text ref(word);
-      R(ref, u"?\\u", u";&#");
-      R(ref, u"\\u", u"&#");
-      ReplaceIn(ref, u"?", u";", Compare::Text, Occurrences::First);
+      R(ref, u"?\\u"sv, u";&#"sv);
+      R(ref, u"\\u"sv, u"&#"sv);
+      ReplaceIn(ref, u"?"sv, u";"sv, Compare::Text, Occurrences::First);
       if (ref.find(u'\\') == Text::npos) {
         out += ref;
         i = end;
@@ -712,14 +713,14 @@ void RemoveControlWords(Text& t) {
     }
   }
   t = std::move(out);
-  R(t, EscapedBackslashMark, u"\\");
+  R(t, EscapedBackslashMark, u"\\"sv);
 }
 
 }  // namespace
 
 bool DropsFontMarkup() {
   const ConversionState& st = State();
-  return st.NoFrame == u"yes" && st.RawKeepFonts != u"yes";
+  return st.NoFrame == u"yes" && st.RawKeepFonts != u"yes"sv;
 }
 
 void TextPassesFirst(RunParts& r) {
@@ -730,21 +731,21 @@ void TextPassesFirst(RunParts& r) {
   // blank goes.
   {
     const TextView last = TextView(t).substr(t.size() - std::min<std::size_t>(10, t.size()));
-    if (HasExact(last, u"}") && HasExact(last, u"\\") && !HasExact(last, u"\\\\")) {
+    if (HasExact(last, u"}"sv) && HasExact(last, u"\\"sv) && !HasExact(last, u"\\\\"sv)) {
       const std::size_t tail = std::min<std::size_t>(80, t.size());
       const std::size_t blank = TextView(t).substr(t.size() - tail).rfind(u' ');
       t.resize(t.size() - tail + (blank == TextView::npos ? 0 : blank + 1));
     }
   }
 
-  R(t, u"\\\\'", EscapedQuoteMark);  // 2
+  R(t, u"\\\\'"sv, EscapedQuoteMark);  // 2
 
-  if (HasExact(t, u"\\'")) {  // 3
-    if (st.NonWesternFonts == u"yes") DecodeMultiByteEscapes(r);
-    if (HasExact(t, u"\\'b0")) {
-      R(t, u"\\f1\\'b0", u"\\'b0 \\f1");
-      R(t, u"\\f2\\'b0", u"\\'b0 \\f2");
-      R(t, u"\\f3\\'b0", u"\\'b0 \\f3");
+  if (HasExact(t, u"\\'"sv)) {  // 3
+    if (st.NonWesternFonts == u"yes"sv) DecodeMultiByteEscapes(r);
+    if (HasExact(t, u"\\'b0"sv)) {
+      R(t, u"\\f1\\'b0"sv, u"\\'b0 \\f1"sv);
+      R(t, u"\\f2\\'b0"sv, u"\\'b0 \\f2"sv);
+      R(t, u"\\f3\\'b0"sv, u"\\'b0 \\f3"sv);
     }
     t = DecodeHexEscapes(std::move(t), r.control);
   }
@@ -759,52 +760,52 @@ void TextPassesFirst(RunParts& r) {
     it.Replace(s.word, s.entity);
     it.Replace(SpecialWordMark, s.escaped);
   }
-  it.Replace(u"\\\\bullet", SpecialWordMark);
-  it.Replace(u"\\bullet", u"<li>");
-  it.Replace(SpecialWordMark, u"\\\\bullet");
-  it.Replace(EscapedQuoteMark, u"\\\\'");
+  it.Replace(u"\\\\bullet"sv, SpecialWordMark);
+  it.Replace(u"\\bullet"sv, u"<li>"sv);
+  it.Replace(SpecialWordMark, u"\\\\bullet"sv);
+  it.Replace(EscapedQuoteMark, u"\\\\'"sv);
 
   // 5. Line ends and languages.
-  it.Replace(u"\\\\\r\n\\par ", Text(EscapedBackslashMark) + u"<br>\r\n");
-  RemoveLanguageWords(it, u"\\par \\lang", u" \\lang");
-  it.Replace(u"\\\\lang", EscapedLangMark);
-  RemoveLanguageWords(it, u"\\lang", u"\\lang");
-  it.Replace(EscapedLangMark, u"\\\\lang");
-  if (it.Has(u"\\\\par", Compare::Binary)) it.Replace(u"\\\\par", EscapedParMark);
+  it.Replace(u"\\\\\r\n\\par "sv, Text(EscapedBackslashMark) + u"<br>\r\n");
+  RemoveLanguageWords(it, u"\\par \\lang"sv, u" \\lang"sv);
+  it.Replace(u"\\\\lang"sv, EscapedLangMark);
+  RemoveLanguageWords(it, u"\\lang"sv, u"\\lang"sv);
+  it.Replace(EscapedLangMark, u"\\\\lang"sv);
+  if (it.Has(u"\\\\par"sv, Compare::Binary)) it.Replace(u"\\\\par"sv, EscapedParMark);
   it.Apply(kLineEnds);
 
   // 6. Inline underline, bold and italic.
-  it.Replace(u"\\\\ul", EscapedUnderlineMark);
-  it.Replace(u"\\\\b", EscapedBoldMark);
-  it.Replace(u"\\\\i", EscapedItalicMark);
-  it.Replace(u"\\\\lang", EscapedInlineLangMark);
-  if (it.Has(u"\\cf")) it.Apply(ColourBehindFormattingEnds());
+  it.Replace(u"\\\\ul"sv, EscapedUnderlineMark);
+  it.Replace(u"\\\\b"sv, EscapedBoldMark);
+  it.Replace(u"\\\\i"sv, EscapedItalicMark);
+  it.Replace(u"\\\\lang"sv, EscapedInlineLangMark);
+  if (it.Has(u"\\cf"sv)) it.Apply(ColourBehindFormattingEnds());
   it.Apply(kUnderline);
   it.Apply(kBold);
   it.Apply(kItalic);
-  it.Replace(EscapedUnderlineMark, u"\\\\ul");
-  it.Replace(EscapedBoldMark, u"\\\\b");
-  it.Replace(EscapedItalicMark, u"\\\\i");
-  it.Replace(u"\\\\cf", EscapedColourMark);
-  it.Replace(u"\\\\fs", EscapedSizeMark);
-  it.Replace(u"\\\\f", EscapedFontMark);
-  it.Replace(u"\\\\expndtw", EscapedSpacingMark);
-  if (it.Has(u"\\cf0")) {
-    it.Replace(u"\\cf0 ", u"<font COLOR=\"#000000\" >");
-    it.Replace(u"\\cf0", u"<font COLOR=\"#000000\" >");
+  it.Replace(EscapedUnderlineMark, u"\\\\ul"sv);
+  it.Replace(EscapedBoldMark, u"\\\\b"sv);
+  it.Replace(EscapedItalicMark, u"\\\\i"sv);
+  it.Replace(u"\\\\cf"sv, EscapedColourMark);
+  it.Replace(u"\\\\fs"sv, EscapedSizeMark);
+  it.Replace(u"\\\\f"sv, EscapedFontMark);
+  it.Replace(u"\\\\expndtw"sv, EscapedSpacingMark);
+  if (it.Has(u"\\cf0"sv)) {
+    it.Replace(u"\\cf0 "sv, u"<font COLOR=\"#000000\" >"sv);
+    it.Replace(u"\\cf0"sv, u"<font COLOR=\"#000000\" >"sv);
   }
 
   // 7. Blanks and tabs.
-  it.Replace(u"\\\\", EscapedBackslashMark);
-  it.Replace(u"<br>  &#", u"<br> &#");
-  it.Replace(u"  ", u"&nbsp;&nbsp;");
-  it.Replace(u"b7\\tab", BulletTabMark);
-  it.Replace(u"\\tab", Has(r.control, u"\\tx") ? TabStopMark : TextView(u"&nbsp;&nbsp;&nbsp;"));
-  it.Replace(BulletTabMark, u"b7\\tab");
-  it.Replace(EscapedParMark, u"\\par");
-  it.Replace(EscapedTabMark, u"\\tab");
-  it.Replace(u"\\{", u"{");
-  it.Replace(u"\\}", u"}");
+  it.Replace(u"\\\\"sv, EscapedBackslashMark);
+  it.Replace(u"<br>  &#"sv, u"<br> &#"sv);
+  it.Replace(u"  "sv, u"&nbsp;&nbsp;"sv);
+  it.Replace(u"b7\\tab"sv, BulletTabMark);
+  it.Replace(u"\\tab"sv, Has(r.control, u"\\tx"sv) ? TabStopMark : TextView(u"&nbsp;&nbsp;&nbsp;"sv));
+  it.Replace(BulletTabMark, u"b7\\tab"sv);
+  it.Replace(EscapedParMark, u"\\par"sv);
+  it.Replace(EscapedTabMark, u"\\tab"sv);
+  it.Replace(u"\\{"sv, u"{"sv);
+  it.Replace(u"\\}"sv, u"}"sv);
 }
 
 void TextPassesSecond(RunParts& r) {
@@ -826,14 +827,14 @@ void TextPassesSecond(RunParts& r) {
     while ((at = tail.find(u'\\', at)) != Text::npos) {
       const std::size_t next = tail.find(u'\\', at + 1);
       const TextView word = TextView(tail).substr(at + 1, next == Text::npos ? Text::npos : next - at - 1);
-      if (word.starts_with(u"li") && IsNumeric(word.substr(2))) {
+      if (word.starts_with(u"li"sv) && IsNumeric(word.substr(2))) {
         const double v = ToDouble(word.substr(2));
         int spaces = 0;
         if (v >= 1 && v <= 399) spaces = 2;
         else if (v >= 400 && v <= 899) spaces = 4;
         else if (v >= 900 && v <= 1299) spaces = 6;
         else if (v >= 1300) spaces = 8;
-        st.Indent += Repeat(u"&nbsp;", spaces);
+        st.Indent += Repeat(u"&nbsp;"sv, spaces);
       }
       if (next == Text::npos) break;
       at = next;
@@ -844,40 +845,40 @@ void TextPassesSecond(RunParts& r) {
   // text part is the first group's, kept by the replacements since (step 9
   // only cuts the text short, which leaves it true).
   IndexedText& it = r.textIndex;
-  it.Replace(u"\\pard", u"</CENTER>");
-  it.Replace(EscapedPlainMark, u"\\plain\\");
-  it.Replace(RunPardMark, u"\\pard\\");
-  it.Replace(EscapedPardMark, u"\\pard\\");
-  it.Replace(u"Normal;}{\\s1 heading 1;}{\\s2 heading 2;}}", u"");
-  it.Replace(u"Normal;}}", u"");
-  if (it.Has(u"{\\pntext\\f")) {
+  it.Replace(u"\\pard"sv, u"</CENTER>"sv);
+  it.Replace(EscapedPlainMark, u"\\plain\\"sv);
+  it.Replace(RunPardMark, u"\\pard\\"sv);
+  it.Replace(EscapedPardMark, u"\\pard\\"sv);
+  it.Replace(u"Normal;}{\\s1 heading 1;}{\\s2 heading 2;}}"sv, u""sv);
+  it.Replace(u"Normal;}}"sv, u""sv);
+  if (it.Has(u"{\\pntext\\f"sv)) {
     for (int f = 1; f <= 9; ++f)
-      it.Replace(u"{\\pntext\\f" + NumberText(f) + u"\\'B7&nbsp;&nbsp;&nbsp;}", u"<li>");
+      it.Replace(u"{\\pntext\\f" + NumberText(f) + u"\\'B7&nbsp;&nbsp;&nbsp;}", u"<li>"sv);
   }
   InlineSizes(r, it);
   InlineFaces(r, it);
   InlineColours(it);
-  if (it.Has(u"\\highlight")) InlineHighlights(it);
-  if (it.Has(u"\\expndtw")) it.Apply(SpacingRemoval());
+  if (it.Has(u"\\highlight"sv)) InlineHighlights(it);
+  if (it.Has(u"\\expndtw"sv)) it.Apply(SpacingRemoval());
   it.Apply(kStrikeSubSuper);
   it.Apply(kSymbolsAndLines);
   InlineAlignment(r, it);
-  it.Replace(u"\\\\dn", EscapedDownMark);
-  it.Replace(u"\\\\up", EscapedUpMark);
-  static const RuleTable raised = RaisedOrLoweredRules(u"\\up", u"<sup>");
-  static const RuleTable lowered = RaisedOrLoweredRules(u"\\dn", u"<sub>");
-  if (it.Has(u"\\up")) it.Apply(raised);
-  if (it.Has(u"\\dn")) it.Apply(lowered);
-  it.Replace(u"\\up0", u"</sup></sub>");
-  it.Replace(EscapedDownMark, u"\\\\dn");
-  it.Replace(EscapedUpMark, u"\\\\up");
+  it.Replace(u"\\\\dn"sv, EscapedDownMark);
+  it.Replace(u"\\\\up"sv, EscapedUpMark);
+  static const RuleTable raised = RaisedOrLoweredRules(u"\\up"sv, u"<sup>"sv);
+  static const RuleTable lowered = RaisedOrLoweredRules(u"\\dn"sv, u"<sub>"sv);
+  if (it.Has(u"\\up"sv)) it.Apply(raised);
+  if (it.Has(u"\\dn"sv)) it.Apply(lowered);
+  it.Replace(u"\\up0"sv, u"</sup></sub>"sv);
+  it.Replace(EscapedDownMark, u"\\\\dn"sv);
+  it.Replace(EscapedUpMark, u"\\\\up"sv);
 
   // 11. Tables.
-  if (it.Has(u"\\cellx") && CountOccurrences(t, u"\\cellx", Compare::Text) > 3) {
+  if (it.Has(u"\\cellx"sv) && CountOccurrences(t, u"\\cellx"sv, Compare::Text) > 3) {
     t = MarkCellBoundaries(std::move(t));
     it.Edited();
     const Text four = Repeat(CellBoundaryMark, 4);
-    it.Replace(four, u" <tr><td>", Compare::Binary, Occurrences::First);
+    it.Replace(four, u" <tr><td>"sv, Compare::Binary, Occurrences::First);
   }
   it.Apply(TableRules());
 
