@@ -47,8 +47,8 @@ constexpr int kParagraphLanguages[] = {1031, 1033, 1036, 1040, 2055, 2057, 2064,
 const RuleTable& LanguageRules() {
   static const RuleTable table = [] {
     RuleTable t;
-    t.AddFamily(u"\\par \\lang{N} "sv, u"\\par "sv, kParagraphLanguages);
-    t.AddFamily(u" - \\lang{N} "sv, u" - "sv, kParagraphLanguages);
+    t.AddFamily(u"\\par \\lang{N} ", u"\\par ", kParagraphLanguages);
+    t.AddFamily(u" - \\lang{N} ", u" - ", kParagraphLanguages);
     return t;
   }();
   return table;
@@ -57,11 +57,11 @@ const RuleTable& LanguageRules() {
 const RuleTable& RunTailRules() {
   static const RuleTable table = [] {
     RuleTable t;
-    t.Add(u" \\lang2064\\'"sv, u" \\'"sv);
-    t.Add(u">"sv, u"&gt;"sv);
-    t.Add(u"<"sv, u"&lt;"sv);
+    t.Add(u" \\lang2064\\'", u" \\'");
+    t.Add(u">", u"&gt;");
+    t.Add(u"<", u"&lt;");
     // A font switch before two escaped backslashes gets its blank.
-    t.AddFamily(u"\\f{N}\\\\\\\\"sv, u"\\f{N} \\\\\\\\"sv, Range(5, 1));
+    t.AddFamily(u"\\f{N}\\\\\\\\", u"\\f{N} \\\\\\\\", Range(5, 1));
     return t;
   }();
   return table;
@@ -76,7 +76,7 @@ const RuleTable& GroupParagraphEnds() {
     RuleTable t;
     for (const TextView open : {u"{\r\n", u"{ \r\n"}) {
       for (const int braces : {5, 5, 4, 3, 2, 1})
-        t.Add(Text(open) + u"\\par " + Text(static_cast<std::size_t>(braces), u'}'), u"<br>"sv);
+        t.Add(Text(open) + u"\\par " + Text(static_cast<std::size_t>(braces), u'}'), u"<br>");
     }
     return t;
   }();
@@ -88,7 +88,7 @@ const RuleTable& InlineParagraphEnds() {
     RuleTable t;
     for (const TextView head : {u"{\\par ", u"\\par "})
       for (const int braces : {5, 5, 4, 3, 2, 1})
-        t.Add(Text(head) + Text(static_cast<std::size_t>(braces), u'}'), u"<br>"sv);
+        t.Add(Text(head) + Text(static_cast<std::size_t>(braces), u'}'), u"<br>");
     return t;
   }();
   return table;
@@ -98,7 +98,7 @@ const RuleTable& LineParagraphEnds() {
   static const RuleTable table = [] {
     RuleTable t;
     for (const int braces : {5, 5, 4, 3, 2, 1})
-      t.Add(u"\\par\r\n" + Text(static_cast<std::size_t>(braces), u'}'), u"<br>"sv);
+      t.Add(u"\\par\r\n" + Text(static_cast<std::size_t>(braces), u'}'), u"<br>");
     return t;
   }();
   return table;

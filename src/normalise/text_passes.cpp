@@ -119,12 +119,12 @@ struct SpecialWord {
 };
 
 constexpr SpecialWord kSpecialWords[] = {
-    {u"\\\\emdash", u"\\emdash "sv, u"\\emdash"sv, u"&mdash;"},
-    {u"\\\\endash", u"\\endash "sv, u"\\endash"sv, u"&ndash;"},
-    {u"\\\\lquote", u"\\lquote "sv, u"\\lquote"sv, u"&lsquo;"},
-    {u"\\\\rquote", u"\\rquote "sv, u"\\rquote"sv, u"&rsquo;"},
-    {u"\\\\ldblquote ", u"\\ldblquote "sv, u"\\ldblquote"sv, u"&ldquo;"},
-    {u"\\\\rdblquote", u"\\rdblquote "sv, u"\\rdblquote"sv, u"&rdquo;"},
+    {u"\\\\emdash", u"\\emdash ", u"\\emdash", u"&mdash;"},
+    {u"\\\\endash", u"\\endash ", u"\\endash", u"&ndash;"},
+    {u"\\\\lquote", u"\\lquote ", u"\\lquote", u"&lsquo;"},
+    {u"\\\\rquote", u"\\rquote ", u"\\rquote", u"&rsquo;"},
+    {u"\\\\ldblquote ", u"\\ldblquote ", u"\\ldblquote", u"&ldquo;"},
+    {u"\\\\rdblquote", u"\\rdblquote ", u"\\rdblquote", u"&rdquo;"},
 };
 
 // --- Step 5: line ends. ---
@@ -174,12 +174,12 @@ const RuleTable& ColourBehindFormattingEnds() {
   static const RuleTable table = [] {
     RuleTable t;
     const auto all = Range(0, 9);
-    t.AddFamily(u"\\cf{N}\\i0"sv, u"\\i0\\cf{N}"sv, all);
-    t.AddFamily(u"\\cf{N}\\b0\\i0"sv, u"\\b0\\i0\\cf{N}"sv, all);
-    t.AddFamily(u"\\cf{N}\\b0"sv, u"\\b0\\cf{N}"sv, all);
-    t.AddFamily(u"\\cf{N}\\ulnone\\b0\\i0"sv, u"\\ulnone\\b0\\i0\\cf{N}"sv, all);
-    t.AddFamily(u"\\cf{N}\\ulnone\\b0"sv, u"\\ulnone\\b0\\cf{N}"sv, all);
-    t.AddFamily(u"\\cf{N}\\ulnone"sv, u"\\ulnone\\cf{N}"sv, all);
+    t.AddFamily(u"\\cf{N}\\i0", u"\\i0\\cf{N}", all);
+    t.AddFamily(u"\\cf{N}\\b0\\i0", u"\\b0\\i0\\cf{N}", all);
+    t.AddFamily(u"\\cf{N}\\b0", u"\\b0\\cf{N}", all);
+    t.AddFamily(u"\\cf{N}\\ulnone\\b0\\i0", u"\\ulnone\\b0\\i0\\cf{N}", all);
+    t.AddFamily(u"\\cf{N}\\ulnone\\b0", u"\\ulnone\\b0\\cf{N}", all);
+    t.AddFamily(u"\\cf{N}\\ulnone", u"\\ulnone\\cf{N}", all);
     return t;
   }();
   return table;
@@ -542,9 +542,9 @@ void InlineHighlights(IndexedText& it) {
 const RuleTable& SpacingRemoval() {
   static const RuleTable table = [] {
     RuleTable t;
-    t.AddFamily(u"\\expndtw-{N}"sv, u""sv, Range(0, 9));
-    t.AddFamily(u"\\expndtw{N}"sv, u""sv, Range(10, 40));
-    t.AddFamily(u"\\expndtw{N}"sv, u""sv, Range(0, 9));
+    t.AddFamily(u"\\expndtw-{N}", u"", Range(0, 9));
+    t.AddFamily(u"\\expndtw{N}", u"", Range(10, 40));
+    t.AddFamily(u"\\expndtw{N}", u"", Range(0, 9));
     return t;
   }();
   return table;
@@ -631,36 +631,36 @@ RuleTable RaisedOrLoweredRules(TextView word, TextView tag) {
 const RuleTable& TableRules() {
   static const RuleTable table = [] {
     RuleTable t;
-    t.Add(u"\\cellx"sv, CellxWordMark);
-    t.Add(u"\\pard\\intbl"sv, InTablePardMark);
-    t.Add(u" \\trowd"sv,
+    t.Add(u"\\cellx", CellxWordMark);
+    t.Add(u"\\pard\\intbl", InTablePardMark);
+    t.Add(u" \\trowd",
           u"<table BORDER=\"1\" CELLSPACING=\"0\" WIDTH=\"590\" bordercolorlight=\"#000000\" "
           u"bordercolordark=\"#000000\" bordercolor=\"#000000\"><tr><td>");
-    t.Add(u"\\cell"sv, u"</td><td>"sv);
-    t.Add(u"\\row<br>d"sv, u"</tr></table>"sv);
-    t.Add(u"\\row<br>"sv, u"</tr></table>"sv);
-    t.Add(u"\\row"sv, u"</tr>"sv);
-    t.Add(u"\\intbl"sv, u"<tr>"sv);
-    t.Add(CellxWordMark, u"\\cellx"sv);
-    t.Add(InTablePardMark, u"\\pard\\intbl"sv);
-    t.Add(u"</td><td></tr>"sv, u"</td></tr>"sv);
-    t.Add(u"<tr><td><tr>"sv, u"<tr><td>"sv);
+    t.Add(u"\\cell", u"</td><td>");
+    t.Add(u"\\row<br>d", u"</tr></table>");
+    t.Add(u"\\row<br>", u"</tr></table>");
+    t.Add(u"\\row", u"</tr>");
+    t.Add(u"\\intbl", u"<tr>");
+    t.Add(CellxWordMark, u"\\cellx");
+    t.Add(InTablePardMark, u"\\pard\\intbl");
+    t.Add(u"</td><td></tr>", u"</td></tr>");
+    t.Add(u"<tr><td><tr>", u"<tr><td>");
     auto rowBreaks = [&t] {
-      t.Add(u"</tr>\n<tr>"sv, u"</tr><tr><td>"sv);
-      t.Add(u"</tr>\r<tr>"sv, u"</tr><tr><td>"sv);
-      t.Add(u"</tr>\n<tr>"sv, u"</tr><tr><td>"sv);
-      t.Add(u"</tr>\r<tr>"sv, u"</tr><tr><td>"sv);
-      t.Add(u"</tr>\r\n<tr> "sv, u"</tr><tr><td>"sv);
-      t.Add(u"</tr>\r\n<tr>"sv, u"</tr><tr><td>"sv);
+      t.Add(u"</tr>\n<tr>", u"</tr><tr><td>");
+      t.Add(u"</tr>\r<tr>", u"</tr><tr><td>");
+      t.Add(u"</tr>\n<tr>", u"</tr><tr><td>");
+      t.Add(u"</tr>\r<tr>", u"</tr><tr><td>");
+      t.Add(u"</tr>\r\n<tr> ", u"</tr><tr><td>");
+      t.Add(u"</tr>\r\n<tr>", u"</tr><tr><td>");
     };
     rowBreaks();
-    t.Add(u"</td><td></b></tr>"sv, u"</b></td></tr>"sv);
-    t.Add(u"</td><td></u></tr>"sv, u"</u></td></tr>"sv);
-    t.Add(u"</td><td></i></tr>"sv, u"</i></td></tr>"sv);
-    t.Add(u"</td><td></ul></tr>"sv, u"</ul></td></tr>"sv);
+    t.Add(u"</td><td></b></tr>", u"</b></td></tr>");
+    t.Add(u"</td><td></u></tr>", u"</u></td></tr>");
+    t.Add(u"</td><td></i></tr>", u"</i></td></tr>");
+    t.Add(u"</td><td></ul></tr>", u"</ul></td></tr>");
     rowBreaks();
-    t.Add(u" \\endtable"sv, u"</table>"sv);
-    t.Add(u"\\endtable"sv, u"</table>"sv);
+    t.Add(u" \\endtable", u"</table>");
+    t.Add(u"\\endtable", u"</table>");
     return t;
   }();
   return table;
