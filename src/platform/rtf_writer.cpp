@@ -7,6 +7,7 @@
 #include "platform/code_page.hpp"
 #include "platform/rtf_reader.hpp"
 
+#include <limits>
 #include <map>
 #include <memory>
 #include <tuple>
@@ -386,7 +387,11 @@ void RtfWriter::WriteListText(const Paragraph& p) {
   int font = p.listFormat().font;
   if (text.empty()) {
     font = n.font >= 0 ? n.font : p.listFormat().font;
-    if (n.kind == lastNumbering_.kind && n == lastNumbering_) ++counter_;
+    // The count goes on from one numbered paragraph to the next of the same
+    // numbering, and stops at the end of the number range.
+    if (n.kind == lastNumbering_.kind && n == lastNumbering_) {
+      if (counter_ < std::numeric_limits<int>::max()) ++counter_;
+    }
     else counter_ = n.start;
     lastNumbering_ = n;
     switch (n.kind) {
@@ -578,7 +583,9 @@ void RtfWriter::WriteRow(const Row& row) {
     Word(u"cellx", cell.right);
   }
   for (std::size_t i = f.cells.size(); i < row.cells.size(); ++i) {
-    right += 1440;
+    // A cell without a format of its own is an inch wide; a boundary that is
+    // already at the end of the number range stays there.
+    right = right > std::numeric_limits<int>::max() - 1440 ? std::numeric_limits<int>::max() : right + 1440;
     Word(u"cellx", right);
   }
   for (const Cell& cell : row.cells) {

@@ -49,6 +49,23 @@ TEST(RichTextBadInput, HugeNumbersAndLongWords) {
                     u"a\\u99999999999 ?b\\u-99999999999 ?c\\trowd\\cellx99999999999 "
                     u"\\highlight-5 d}"),
             u"abcd");
+  // Cells past the row's last boundary are an inch wide each; past the end
+  // of the number range they stay at its end.
+  {
+    RichTextBox box;
+    box.SetTextRTF(u"{\\rtf1\\trowd\\cellx99999999999 \\intbl a\\cell b\\cell c\\cell\\row}");
+    const Text rewrite = box.TextRTF();
+    EXPECT_NE(rewrite.find(u"\\cellx2147483647\\cellx2147483647\\cellx2147483647"), Text::npos)
+        << std::string(rewrite.begin(), rewrite.end());
+    box.SetTextRTF(u"{\\rtf1\\trowd\\cellx-99999999999 \\intbl a\\cell b\\cell\\row}");
+    EXPECT_NE(box.TextRTF().find(u"\\cellx-2147483647\\cellx-2147482207"), Text::npos);
+  }
+  // A numbering that starts at the end of the number range counts no further.
+  {
+    RichTextBox box;
+    box.SetTextRTF(u"{\\rtf1{\\*\\pn\\pnlvlbody\\pnstart99999999999\\pndec}One\\par Two\\par}");
+    EXPECT_NE(box.TextRTF().find(u"{\\pntext\\f0 2147483647\\tab}Two"), Text::npos);
+  }
   // A huge \uc drops the rest of the group, and no more.
   EXPECT_EQ(PlainOf(u"{\\rtf1 {\\uc99999999999\\u65 xxxx\\'41\\b xx}y}"), u"Ay");
   EXPECT_EQ(PlainOf(u"{\\rtf1\\deff99{\\fonttbl{\\f99999999999 X;}}\\f99999999999 x}"), u"x");
