@@ -338,7 +338,10 @@ std::size_t IndexedText::Replace(TextView find, TextView replace, Compare cmp,
   // Most rules end at a lookup in the pairs, once they are built: that
   // path makes no call but the last, so it needs no registers saved.
   const std::size_t m = find.size();
-  if (built_ && m >= 2 && m <= text_.size() && (m < 4 || text_.size() < kQuadsFrom)) {
+  // A find text longer than the text (most of a table's rules on a short
+  // run) ends here, before the call.
+  if (m > text_.size()) return 0;
+  if (built_ && m >= 2 && (m < 4 || text_.size() < kQuadsFrom)) {
     if (index_.MayContain(find)) return ReplaceFound(find, replace, cmp, occ);
 #if defined(SKEINLET_CHECK_SKIPS)
     ProveSkip(find);
