@@ -56,11 +56,14 @@ void CutRuns(const Text& rtf, Pos start,
   // lower-cases to a backslash.
   const bool escapedBackslash = FindIndex(rtf, u"\\\\", 0, Compare::Binary) != TextView::npos;
   Pos previous = -1;
+  // One text for every run: the converter hands back room it no longer
+  // needs, and the next run is copied into it.
+  Text run;
   for (;;) {
     if (start == 0) start = 1;
     const Pos next = InStr(start, rtf, kBoundary, Compare::Binary);
     if (next != previous) {
-      Text run = next == 0 ? Mid(rtf, start) : Mid(rtf, start, next - start);
+      run.assign(next == 0 ? MidView(rtf, start) : MidView(rtf, start, next - start));
       if (escapedBackslash) {
         ReplaceIn(run, u"\\\\tab", EscapedTabMark, Compare::Text);
         ReplaceIn(run, u"\\\\pard\\\\", RunPardMark, Compare::Text);

@@ -628,13 +628,13 @@ void ConvertRun(RunParts& r) {
     }
     const Pos escape = find(u"\\'"sv);
     if (escape > 0 && escape < split) {
-      r.control = Left(run, escape - 1);
-      r.text = Mid(run, escape);
+      r.control.assign(MidView(run, 1, escape - 1));
+      r.text.assign(MidView(run, escape));
     } else {
       const Pos brace = find(u"\\{"sv);
       if (brace > 0 && brace < split) split = CheckedInt16(brace);
-      r.control = Left(run, split - 1);
-      r.text = Mid(run, split + 1);
+      r.control.assign(MidView(run, 1, split - 1));
+      r.text.assign(MidView(run, split + 1));
       // Without "\cf" the control part holds none of the six.
       if (!Has(r.control, u"?\\u"sv) && Has(r.control, u"\\cf"sv)) {
         for (int n = 1; n <= 6; ++n) {
@@ -677,9 +677,15 @@ void ConvertRun(RunParts& r) {
 }  // namespace
 
 void ConvertRTFRun(Text& run) {
-  RunParts parts;
-  parts.run = std::move(run);
+  // The parts are kept from one run to the next on each thread, so that a
+  // run's texts take no allocation once they have room; each run starts
+  // them afresh, even after one that raised an error.
+  thread_local RunParts parts;
+  parts.Reset();
+  parts.run.swap(run);
   ConvertRun(parts);
+  // The room of an exceptionally long run is not kept.
+  parts.ReleaseLong();
 }
 
 }  // namespace skeinlet::detail

@@ -23,6 +23,20 @@ struct RunParts {
   // The index of the text part, shared by the two groups of text passes
   // and the steps between them, which make their replacements through it.
   IndexedText textIndex{text};
+
+  // Empties every part, keeping the room of its texts.
+  void Reset() noexcept {
+    for (Text* t : {&run, &control, &text, &open, &close, &attributes}) t->clear();
+    wroteInlineSize = false;
+    codePages.reset();
+    textIndex.Edited();
+  }
+  // Gives back the room of any text longer than a run mostly is.
+  void ReleaseLong() noexcept {
+    constexpr std::size_t kKeptRoom = 1 << 14;
+    for (Text* t : {&run, &control, &text, &open, &close, &attributes})
+      if (t->capacity() > kKeptRoom) Text().swap(*t);
+  }
 };
 
 // The text passes: the first group runs before the control words are read

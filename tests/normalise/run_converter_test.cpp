@@ -284,3 +284,40 @@ TEST(LanguageWords, RemovedAsTheWholeTextLoopRemovesThem) {
 
 }  // namespace
 }  // namespace skeinlet::detail
+
+namespace skeinlet::detail {
+namespace {
+
+// The run converter keeps one RunParts a thread; each run starts it afresh.
+TEST(RunPartsReuse, ResetEmptiesEveryPartAndForgetsTheIndex) {
+  RunParts r;
+  r.run = u"plain\\b x";
+  r.control = u"\\b";
+  r.text = u"abc";
+  r.open = u"<b>";
+  r.close = u"</b>";
+  r.attributes = u"SIZE=\"3\" ";
+  r.wroteInlineSize = true;
+  r.codePages = std::make_unique<CodePageConverter>();
+  EXPECT_FALSE(r.textIndex.Has(u"zq"));  // the pairs of "abc" are built
+  r.Reset();
+  for (const Text* t : {&r.run, &r.control, &r.text, &r.open, &r.close, &r.attributes})
+    EXPECT_TRUE(t->empty());
+  EXPECT_FALSE(r.wroteInlineSize);
+  EXPECT_EQ(r.codePages, nullptr);
+  // The next run's text is searched through its own pairs, not the last's.
+  r.text = u"zq";
+  EXPECT_TRUE(r.textIndex.Has(u"zq"));
+  EXPECT_EQ(r.textIndex.Replace(u"zq", u"ok"), 1u);
+  EXPECT_EQ(r.text, u"ok");
+
+  // The room of a long text is given back; a short one's is kept.
+  r.text.assign(100000, u'x');
+  r.control.reserve(100);
+  r.ReleaseLong();
+  EXPECT_LT(r.text.capacity(), 100000u);
+  EXPECT_GE(r.control.capacity(), 100u);
+}
+
+}  // namespace
+}  // namespace skeinlet::detail
